@@ -1,0 +1,99 @@
+// The program's seam to the operating system: memory blocks, file times,
+// file operations, directory search, threads and the process end. Declared
+// in the program's own terms; one backend per platform implements it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// ---- Movable memory blocks -------------------------------------------------
+
+// A block is addressed by its handle and reached through a lock; no address
+// is used past its unlock. No handle is nullptr.
+typedef void* BlockHandle;
+
+// Allocates a zero-filled block; nullptr when no memory can be had.
+BlockHandle AllocBlock(size_t size);
+// The block's address while locked; nullptr for a bad handle.
+void* LockBlock(BlockHandle block);
+void UnlockBlock(BlockHandle block);
+// Gives the block back; false when the platform reports a failure.
+bool FreeBlock(BlockHandle block);
+
+// Test hook: the allocFailAt-th allocation and the freeFailAt-th free from
+// now on fail (counting from 1; 0 switches the fault off).
+void SetBlockFaults(long allocFailAt, long freeFailAt);
+
+// ---- File times ------------------------------------------------------------
+
+// A point in time in the platform's own unit and epoch.
+typedef int64_t FileTime;
+
+struct FileTimes {
+  FileTime creation;
+  FileTime access;
+  FileTime write;
+};
+
+// The three times the file system keeps for the file; false when they cannot
+// be read. Where no creation time is kept, it is the earlier of the others.
+bool ReadFileTimes(const char* path, FileTimes* times);
+// Converts to local time with the bias in force now, for every time alike.
+bool ToLocalFileTime(FileTime utc, FileTime* local);
+// Below zero when a is earlier than b, zero when equal, above zero else.
+int CompareFileTimes(FileTime a, FileTime b);
+// FAT date and time words; false outside 1980 to 2107.
+bool ToFatDateTime(FileTime local, uint16_t* date, uint16_t* time);
+
+// ---- File operations -------------------------------------------------------
+
+// The folder used where none has been remembered yet ("C:\\" or "/").
+extern const char kDefaultFolder[];
+
+// Deletes an ordinary file; a read-only file is refused. False on failure.
+bool DeleteOrdinaryFile(const char* path);
+// Whether two folder paths name the same folder on disk (not merely the same
+// text). False when either cannot be looked at.
+bool IsSameFolder(const char* a, const char* b);
+
+// Ends the process at once with the code; nothing is cleaned up.
+[[noreturn]] void EndProcess(int code);
+
+// ---- Runtime library services ----------------------------------------------
+// The C runtimes have functions of these names with other contracts; ours
+// live in their own namespace so that they never clash.
+namespace rt {
+
+constexpr unsigned FA_DIREC = 0x10;
+
+// The search record. Only time, date and name are read by the program.
+struct FindRecord {
+  void* state;        // the search's own state; nullptr once it has ended
+  uint32_t reserved;
+  uint16_t time;      // modification time, FAT time word
+  uint16_t date;      // modification date, FAT date word
+  char name[256];     // bare name, zero-terminated
+};
+
+// Starts a search over a folder followed by a wildcard ("*.*" matches every
+// name). Mask 0 matches ordinary files only; FA_DIREC adds folders; hidden and
+// system entries never match. Answers 0 with the first match, else non-zero.
+int _findfirst(const char* pattern, FindRecord* record, unsigned mask);
+// Answers 0 with the next match, non-zero when none is left (the search has
+// then released its state).
+int _findnext(FindRecord* record);
+// Releases a search abandoned before its end; harmless on an ended search.
+void _findclose(FindRecord* record);
+
+typedef void* ThreadHandle;  // nullptr: no thread
+typedef void (*ThreadFunction)(void* argument);
+
+// Runs the function on a new thread that can be waited for; nullptr when the
+// thread cannot be started. Stack size 0 asks for the default.
+ThreadHandle _beginthread(ThreadFunction function, unsigned stackSize, void* argument);
+// Ends the calling thread.
+[[noreturn]] void _endthread();
+// Waits until the thread has ended, then releases its handle.
+void WaitForThread(ThreadHandle thread);
+
+}  // namespace rt

@@ -1,0 +1,82 @@
+// The directory search over POSIX folders. A name that begins with '.' is a
+// hidden entry; anything that is neither a regular file nor a folder (device,
+// socket, fifo, dangling link) is a system entry. Neither ever matches.
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <string>
+
+#include "os.h"
+
+namespace {
+struct Search {
+  DIR* dir;
+  std::string wildcard;  // empty: every name matches
+  unsigned mask;
+};
+
+bool NameMatches(const Search& search, const char* name) {
+  return search.wildcard.empty() || fnmatch(search.wildcard.c_str(), name, 0) == 0;
+}
+
+// Fills the record with the next matching entry; false when none is left.
+bool NextMatch(Search* search, rt::FindRecord* record) {
+  while (struct dirent* entry = readdir(search->dir)) {
+    const char* name = entry->d_name;
+    if (name[0] == '.') continue;
+    if (strlen(name) >= sizeof record->name) continue;
+    if (!NameMatches(*search, name)) continue;
+    struct stat info;
+    if (fstatat(dirfd(search->dir), name, &info, 0) != 0) continue;  // dangling link
+    bool isFolder = S_ISDIR(info.st_mode);
+    if (!S_ISREG(info.st_mode) && !isFolder) continue;
+    if (isFolder && (search->mask & rt::FA_DIREC) == 0) continue;
+    uint16_t date = 0, time = 0;
+    FileTime local;
+    FileTime modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    if (!ToLocalFileTime(modified, &local) || !ToFatDateTime(local, &date, &time)) date = time = 0;
+    record->date = date;
+    record->time = time;
+    memcpy(record->name, name, strlen(name) + 1);
+    return true;
+  }
+  return false;
+}
+
+void EndSearch(rt::FindRecord* record) {
+  Search* search = static_cast<Search*>(record->state);
+  if (search == nullptr) return;
+  closedir(search->dir);
+  delete search;
+  record->state = nullptr;
+}
+}  // namespace
+
+namespace rt {
+
+int _findfirst(const char* pattern, FindRecord* record, unsigned mask) {
+  record->state = nullptr;
+  const char* slash = strrchr(pattern, '/');
+  std::string folder = slash ? std::string(pattern, slash - pattern + 1) : std::string("./");
+  std::string wildcard = slash ? slash + 1 : pattern;
+  if (wildcard == "*.*" || wildcard == "*") wildcard.clear();
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return -1;
+  record->state = new Search{dir, wildcard, mask};
+  return _findnext(record);
+}
+
+int _findnext(FindRecord* record) {
+  Search* search = static_cast<Search*>(record->state);
+  if (search == nullptr) return -1;
+  if (NextMatch(search, record)) return 0;
+  EndSearch(record);
+  return -1;
+}
+
+void _findclose(FindRecord* record) { EndSearch(record); }
+
+}  // namespace rt

@@ -1,0 +1,49 @@
+// File times on Windows: FILETIME values, 100 ns since 1601.
+#include <windows.h>
+
+#include "os.h"
+
+namespace {
+FILETIME ToFiletime(FileTime value) {
+  ULARGE_INTEGER wide;
+  wide.QuadPart = static_cast<ULONGLONG>(value);
+  return FILETIME{wide.LowPart, wide.HighPart};
+}
+
+FileTime FromFiletime(const FILETIME& value) {
+  ULARGE_INTEGER wide;
+  wide.LowPart = value.dwLowDateTime;
+  wide.HighPart = value.dwHighDateTime;
+  return static_cast<FileTime>(wide.QuadPart);
+}
+}  // namespace
+
+bool ReadFileTimes(const char* path, FileTimes* times) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
+  times->creation = FromFiletime(data.ftCreationTime);
+  times->access = FromFiletime(data.ftLastAccessTime);
+  times->write = FromFiletime(data.ftLastWriteTime);
+  return true;
+}
+
+bool ToLocalFileTime(FileTime utc, FileTime* local) {
+  FILETIME in = ToFiletime(utc), out;
+  if (!FileTimeToLocalFileTime(&in, &out)) return false;
+  *local = FromFiletime(out);
+  return true;
+}
+
+int CompareFileTimes(FileTime a, FileTime b) {
+  FILETIME first = ToFiletime(a), second = ToFiletime(b);
+  return CompareFileTime(&first, &second);
+}
+
+bool ToFatDateTime(FileTime local, uint16_t* date, uint16_t* time) {
+  FILETIME in = ToFiletime(local);
+  WORD fatDate, fatTime;
+  if (!FileTimeToDosDateTime(&in, &fatDate, &fatTime)) return false;
+  *date = fatDate;
+  *time = fatTime;
+  return true;
+}

@@ -1,0 +1,6 @@
+#include "run.h"
+
+int main() {
+  RunProgram(nullptr);
+  return 0;
+}

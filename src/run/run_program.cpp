@@ -1,0 +1,45 @@
+#include "filelist/filelist.h"
+#include "platform/text.h"
+#include "run.h"
+#include "settings/settings.h"
+#include "shared_state.h"
+
+namespace {
+InstanceHandle programInstance;
+
+// The clear prompt: Yes empties the target, No keeps it, Cancel ends the run.
+MessageAnswer AskClearTarget() {
+  char text[kFolderSize + 32];
+  FormatText(text, sizeof text, "Clear Target Directory:\n%s", TargetFolder);
+  return ShowMessageBox(text, "?!", kButtonsYesNoCancel, kIconQuestion, 1);
+}
+
+// Waits for a worker that may still be finishing its last file, then gives
+// the list back.
+void EndRun() {
+  if (WorkerThread != nullptr) {
+    rt::WaitForThread(WorkerThread);
+    WorkerThread = nullptr;
+  }
+  ReleaseFileList();
+}
+}  // namespace
+
+void RunProgram(InstanceHandle instance) {
+  programInstance = instance;
+  ReadFolderSetting("SourcePath", SourceFolder, kDefaultFolder);
+  ReadFolderSetting("TargetPath", TargetFolder, kDefaultFolder);
+
+  if (!ChooseFolder(nullptr, "Auswahl Quell Verzeichnis ", SourceFolder, kSourceFolder)) return;
+  WriteFolderSetting("SourcePath", SourceFolder);
+  // The source is read now, before the target is known.
+  ScanSourceFolder(SourceFolder);
+
+  if (ChooseFolder(nullptr, "Auswahl Ziel Verzeichnis ", TargetFolder, kTargetFolder)) {
+    WriteFolderSetting("TargetPath", TargetFolder);
+    MessageAnswer answer = AskClearTarget();
+    if (answer == kAnswerYes) ClearTargetFolder();
+    if (answer != kAnswerCancel) RunProgressDialog(programInstance);
+  }
+  EndRun();
+}

@@ -1,0 +1,8 @@
+#include <windows.h>
+
+#include "run.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  RunProgram(instance);
+  return 0;
+}

@@ -1,0 +1,71 @@
+// Message boxes and the file browser on Linux, with GTK 3.
+#include <gtk/gtk.h>
+
+#include <cstdio>
+
+#include "gtk_session.h"
+#include "ui.h"
+
+namespace {
+// What closing the box (close box or Escape) answers: Cancel where there is
+// one, else No, else OK.
+MessageAnswer ClosedAnswer(MessageButtons buttons) {
+  return buttons == kButtonsYesNoCancel ? kAnswerCancel : buttons == kButtonsYesNo ? kAnswerNo : kAnswerOk;
+}
+
+MessageAnswer FromResponse(int response, MessageButtons buttons) {
+  switch (response) {
+    case GTK_RESPONSE_YES: return kAnswerYes;
+    case GTK_RESPONSE_NO: return kAnswerNo;
+    case GTK_RESPONSE_OK: return kAnswerOk;
+    case GTK_RESPONSE_CANCEL: return kAnswerCancel;
+    default: return ClosedAnswer(buttons);
+  }
+}
+}  // namespace
+
+MessageAnswer ShowMessageBox(const char* text, const char* caption, MessageButtons buttons,
+                             MessageIcon icon, int defaultButton) {
+  if (!EnsureGtk()) {
+    // Without a display no question can be put; the safe answer is taken.
+    fprintf(stderr, "%s: %s\n", caption, text);
+    return ClosedAnswer(buttons);
+  }
+  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL,
+                                          icon == kIconError ? GTK_MESSAGE_ERROR : GTK_MESSAGE_QUESTION,
+                                          GTK_BUTTONS_NONE, "%s", text);
+  gtk_window_set_title(GTK_WINDOW(box), caption);
+  gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
+  gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+  int responses[3];
+  int count = 0;
+  if (buttons == kButtonsOk) {
+    responses[count++] = GTK_RESPONSE_OK;
+    gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_OK);
+  } else {
+    responses[count++] = GTK_RESPONSE_YES;
+    gtk_dialog_add_button(GTK_DIALOG(box), "_Yes", GTK_RESPONSE_YES);
+    responses[count++] = GTK_RESPONSE_NO;
+    gtk_dialog_add_button(GTK_DIALOG(box), "_No", GTK_RESPONSE_NO);
+    if (buttons == kButtonsYesNoCancel) {
+      responses[count++] = GTK_RESPONSE_CANCEL;
+      gtk_dialog_add_button(GTK_DIALOG(box), "_Cancel", GTK_RESPONSE_CANCEL);
+    }
+  }
+  if (defaultButton >= 1 && defaultButton <= count) {
+    gtk_dialog_set_default_response(GTK_DIALOG(box), responses[defaultButton - 1]);
+    GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(box), responses[defaultButton - 1]);
+    if (button != nullptr) gtk_widget_grab_focus(button);
+  }
+  int response = gtk_dialog_run(GTK_DIALOG(box));
+  gtk_widget_destroy(box);
+  while (gtk_events_pending()) gtk_main_iteration();
+  return FromResponse(response, buttons);
+}
+
+void OpenFolderInBrowser(WindowHandle, const char* folder) {
+  gchar* uri = g_filename_to_uri(folder, nullptr, nullptr);
+  if (uri == nullptr) return;
+  g_app_info_launch_default_for_uri(uri, nullptr, nullptr);
+  g_free(uri);
+}

@@ -1,0 +1,18 @@
+// Message boxes and the file browser on Windows.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "ui.h"
+
+MessageAnswer ShowMessageBox(const char* text, const char* caption, MessageButtons buttons,
+                             MessageIcon icon, int defaultButton) {
+  UINT style = buttons == kButtonsYesNoCancel ? MB_YESNOCANCEL : buttons == kButtonsYesNo ? MB_YESNO : MB_OK;
+  style |= icon == kIconError ? MB_ICONERROR : MB_ICONQUESTION;
+  if (defaultButton == 2) style |= MB_DEFBUTTON2;
+  if (defaultButton == 3) style |= MB_DEFBUTTON3;
+  return static_cast<MessageAnswer>(MessageBoxA(nullptr, text, caption, style));
+}
+
+void OpenFolderInBrowser(WindowHandle owner, const char* folder) {
+  ShellExecuteA(static_cast<HWND>(owner), nullptr, folder, nullptr, nullptr, SW_SHOWNORMAL);
+}
