@@ -7,5 +7,5 @@
 void CopyWorker(void* dialog) {
   CopyRunning = 0;
   SendDialogCommand(dialog, kCommandCancel);
-  rt::_endthread();
+  rt::EndThread();
 }

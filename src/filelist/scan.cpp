@@ -34,7 +34,7 @@ void ScanSourceFolder(const char* folder) {
   FileList = nullptr;
   char pattern[kFolderSize + 4];
   rt::FindRecord found;
-  if (!FormatText(pattern, sizeof pattern, "%s*.*", folder) || rt::_findfirst(pattern, &found, 0) != 0) {
+  if (!FormatText(pattern, sizeof pattern, "%s*.*", folder) || rt::FindFirstEntry(pattern, &found, 0) != 0) {
     SortByStamp();
     return;
   }
@@ -52,6 +52,6 @@ void ScanSourceFolder(const char* folder) {
     }
     FillNode(node, found);
     last = node;
-  } while (rt::_findnext(&found) == 0);
+  } while (rt::FindNextEntry(&found) == 0);
   SortByStamp();
 }

@@ -60,8 +60,9 @@ bool IsSameFolder(const char* a, const char* b);
 [[noreturn]] void EndProcess(int code);
 
 // ---- Runtime library services ----------------------------------------------
-// The C runtimes have functions of these names with other contracts; ours
-// live in their own namespace so that they never clash.
+// The directory search and the thread start and end that the program relies
+// on. The C runtimes' _findfirst and _beginthread families have other
+// contracts (and are macros in places), so ours have names of their own.
 namespace rt {
 
 constexpr unsigned FA_DIREC = 0x10;
@@ -78,21 +79,21 @@ struct FindRecord {
 // Starts a search over a folder followed by a wildcard ("*.*" matches every
 // name). Mask 0 matches ordinary files only; FA_DIREC adds folders; hidden and
 // system entries never match. Answers 0 with the first match, else non-zero.
-int _findfirst(const char* pattern, FindRecord* record, unsigned mask);
+int FindFirstEntry(const char* pattern, FindRecord* record, unsigned mask);
 // Answers 0 with the next match, non-zero when none is left (the search has
 // then released its state).
-int _findnext(FindRecord* record);
+int FindNextEntry(FindRecord* record);
 // Releases a search abandoned before its end; harmless on an ended search.
-void _findclose(FindRecord* record);
+void EndEntrySearch(FindRecord* record);
 
 typedef void* ThreadHandle;  // nullptr: no thread
 typedef void (*ThreadFunction)(void* argument);
 
 // Runs the function on a new thread that can be waited for; nullptr when the
 // thread cannot be started. Stack size 0 asks for the default.
-ThreadHandle _beginthread(ThreadFunction function, unsigned stackSize, void* argument);
+ThreadHandle BeginThread(ThreadFunction function, unsigned stackSize, void* argument);
 // Ends the calling thread.
-[[noreturn]] void _endthread();
+[[noreturn]] void EndThread();
 // Waits until the thread has ended, then releases its handle.
 void WaitForThread(ThreadHandle thread);
 

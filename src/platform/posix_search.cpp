@@ -57,7 +57,7 @@ void EndSearch(rt::FindRecord* record) {
 
 namespace rt {
 
-int _findfirst(const char* pattern, FindRecord* record, unsigned mask) {
+int FindFirstEntry(const char* pattern, FindRecord* record, unsigned mask) {
   record->state = nullptr;
   const char* slash = strrchr(pattern, '/');
   std::string folder = slash ? std::string(pattern, slash - pattern + 1) : std::string("./");
@@ -66,10 +66,10 @@ int _findfirst(const char* pattern, FindRecord* record, unsigned mask) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return -1;
   record->state = new Search{dir, wildcard, mask};
-  return _findnext(record);
+  return FindNextEntry(record);
 }
 
-int _findnext(FindRecord* record) {
+int FindNextEntry(FindRecord* record) {
   Search* search = static_cast<Search*>(record->state);
   if (search == nullptr) return -1;
   if (NextMatch(search, record)) return 0;
@@ -77,6 +77,6 @@ int _findnext(FindRecord* record) {
   return -1;
 }
 
-void _findclose(FindRecord* record) { EndSearch(record); }
+void EndEntrySearch(FindRecord* record) { EndSearch(record); }
 
 }  // namespace rt

@@ -19,7 +19,7 @@ void* ThreadStart(void* data) {
 
 namespace rt {
 
-ThreadHandle _beginthread(ThreadFunction function, unsigned stackSize, void* argument) {
+ThreadHandle BeginThread(ThreadFunction function, unsigned stackSize, void* argument) {
   Thread* thread = new Thread{pthread_t{}, function, argument};
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
@@ -33,7 +33,7 @@ ThreadHandle _beginthread(ThreadFunction function, unsigned stackSize, void* arg
   return thread;
 }
 
-void _endthread() { pthread_exit(nullptr); }
+void EndThread() { pthread_exit(nullptr); }
 
 void WaitForThread(ThreadHandle handle) {
   Thread* thread = static_cast<Thread*>(handle);

@@ -60,7 +60,7 @@ void EndSearch(rt::FindRecord* record) {
 
 namespace rt {
 
-int _findfirst(const char* pattern, FindRecord* record, unsigned mask) {
+int FindFirstEntry(const char* pattern, FindRecord* record, unsigned mask) {
   record->state = nullptr;
   wchar_t widePattern[MAX_PATH * 2];
   if (MultiByteToWideChar(CP_ACP, 0, pattern, -1, widePattern, MAX_PATH * 2) == 0) return -1;
@@ -70,10 +70,10 @@ int _findfirst(const char* pattern, FindRecord* record, unsigned mask) {
   Search* search = new Search{find, mask};
   record->state = search;
   if (Take(*search, data, record)) return 0;
-  return _findnext(record);
+  return FindNextEntry(record);
 }
 
-int _findnext(FindRecord* record) {
+int FindNextEntry(FindRecord* record) {
   Search* search = static_cast<Search*>(record->state);
   if (search == nullptr) return -1;
   WIN32_FIND_DATAW data;
@@ -84,6 +84,6 @@ int _findnext(FindRecord* record) {
   return -1;
 }
 
-void _findclose(FindRecord* record) { EndSearch(record); }
+void EndEntrySearch(FindRecord* record) { EndSearch(record); }
 
 }  // namespace rt

@@ -21,7 +21,7 @@ unsigned __stdcall ThreadStart(void* data) {
 
 namespace rt {
 
-ThreadHandle _beginthread(ThreadFunction function, unsigned stackSize, void* argument) {
+ThreadHandle BeginThread(ThreadFunction function, unsigned stackSize, void* argument) {
   Start* start = new Start{function, argument};
   uintptr_t thread = ::_beginthreadex(nullptr, stackSize, ThreadStart, start, 0, nullptr);
   if (thread == 0) {
@@ -31,7 +31,7 @@ ThreadHandle _beginthread(ThreadFunction function, unsigned stackSize, void* arg
   return reinterpret_cast<ThreadHandle>(thread);
 }
 
-void _endthread() {
+void EndThread() {
   ::_endthreadex(0);
   for (;;) {
   }

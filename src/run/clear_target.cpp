@@ -8,15 +8,15 @@ void ClearTargetFolder() {
   rt::FindRecord found;
   // A search that finds nothing at all, not even a folder, means the target
   // does not exist.
-  if (rt::_findfirst(pattern, &found, rt::FA_DIREC) != 0) return;
-  rt::_findclose(&found);
+  if (rt::FindFirstEntry(pattern, &found, rt::FA_DIREC) != 0) return;
+  rt::EndEntrySearch(&found);
   // The source's files were listed but not yet copied: clearing the source
   // folder itself would lose them.
   if (IsSameFolder(SourceFolder, TargetFolder)) return;
-  if (rt::_findfirst(pattern, &found, 0) != 0) return;
+  if (rt::FindFirstEntry(pattern, &found, 0) != 0) return;
   do {
     char path[300];
     // A path that does not fit is left alone: cut short, it could name another file.
     if (FormatText(path, sizeof path, "%s%s", TargetFolder, found.name)) DeleteOrdinaryFile(path);
-  } while (rt::_findnext(&found) == 0);
+  } while (rt::FindNextEntry(&found) == 0);
 }

@@ -8,7 +8,7 @@ int ChooseFolder(WindowHandle, const char*, char* buffer, FolderKind) { return b
 
 void RunProgressDialog(InstanceHandle) {
   CopyRunning = 1;
-  WorkerThread = rt::_beginthread(CopyWorker, 0, nullptr);
+  WorkerThread = rt::BeginThread(CopyWorker, 0, nullptr);
 }
 
 void SetProgressRange(WindowHandle, unsigned, unsigned) {}

@@ -1,0 +1,26 @@
+# Checks that a built Windows program is a GUI executable of the expected
+# machine that imports only the system's own DLLs (everything else is static).
+# Called with -DPROGRAM=... -DOBJDUMP=... -DEXPECT_MAGIC=010b|020b.
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "cannot read the headers of ${PROGRAM}")
+endif()
+if(NOT headers MATCHES "Magic[ \t]+${EXPECT_MAGIC}")
+  message(FATAL_ERROR "${PROGRAM} is not of the expected machine (optional header magic ${EXPECT_MAGIC})")
+endif()
+if(NOT headers MATCHES "Subsystem[ \t]+00000002")
+  message(FATAL_ERROR "${PROGRAM} is not a GUI-subsystem executable")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
+set(system_dlls KERNEL32.dll USER32.dll GDI32.dll SHELL32.dll COMCTL32.dll ADVAPI32.dll msvcrt.dll ole32.dll
+    OLE32.dll)
+foreach(line IN LISTS imports)
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(STRIP "${dll}" dll)
+  list(FIND system_dlls "${dll}" known)
+  if(known EQUAL -1)
+    message(FATAL_ERROR "${PROGRAM} needs a DLL that Windows does not ship: ${dll}")
+  endif()
+endforeach()
+list(LENGTH imports count)
+message(STATUS "${PROGRAM}: GUI executable, magic ${EXPECT_MAGIC}, ${count} system DLLs imported")

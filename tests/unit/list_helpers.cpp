@@ -1,0 +1,80 @@
+#include "list_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+FileEntry* Lock(BlockHandle node) { return static_cast<FileEntry*>(LockBlock(node)); }
+}  // namespace
+
+void BuildList(const std::vector<ListItem>& items) {
+  ReleaseFileList();
+  BlockHandle last = nullptr;
+  for (const ListItem& item : items) {
+    BlockHandle node = AllocBlock(sizeof(FileEntry));
+    BlockHandle name = AllocBlock(item.name.size() + 1);
+    memcpy(LockBlock(name), item.name.c_str(), item.name.size() + 1);
+    UnlockBlock(name);
+    FileEntry* entry = Lock(node);
+    *entry = FileEntry{name, node, item.stamp};
+    UnlockBlock(node);
+    if (last == nullptr) {
+      FileList = node;
+    } else {
+      Lock(last)->next = node;
+      UnlockBlock(last);
+    }
+    last = node;
+  }
+  FileCount = static_cast<int32_t>(items.size());
+}
+
+std::vector<ListItem> ReadList() {
+  std::vector<ListItem> items;
+  for (BlockHandle node = FileList; node != nullptr;) {
+    FileEntry* entry = Lock(node);
+    EXPECT_NE(entry, nullptr);
+    if (entry == nullptr) break;
+    items.push_back(ListItem{static_cast<const char*>(LockBlock(entry->name)), entry->stamp});
+    UnlockBlock(entry->name);
+    BlockHandle next = entry->next;
+    UnlockBlock(node);
+    node = next == node ? nullptr : next;
+    if (items.size() > 1000000) {
+      ADD_FAILURE() << "the list does not end";
+      break;
+    }
+  }
+  return items;
+}
+
+void ReferenceExchangeSort() {
+  if (FileList == nullptr) return;
+  BlockHandle a = FileList;
+  for (;;) {
+    BlockHandle aNext = Lock(a)->next;
+    UnlockBlock(a);
+    BlockHandle b = aNext;
+    for (;;) {
+      FileEntry* first = Lock(a);
+      FileEntry* second = Lock(b);
+      if (first->stamp > second->stamp) {
+        std::swap(first->name, second->name);
+        std::swap(first->stamp, second->stamp);
+      }
+      BlockHandle bNext = second->next;
+      UnlockBlock(b);
+      UnlockBlock(a);
+      if (bNext == b) break;
+      b = bNext;
+    }
+    if (aNext == a) break;
+    a = aNext;
+  }
+}
+
+PackedDateTime Packed(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute,
+                      unsigned second) {
+  return ((year - 1980) << 25) | (month << 21) | (day << 16) | (hour << 11) | (minute << 5) | (second / 2);
+}

@@ -1,0 +1,178 @@
+// The run from start to end, driven through the scripted user interface over
+// real folders.
+#include <gtest/gtest.h>
+
+#include "filelist/filelist.h"
+#include "run/run.h"
+#include "run/shared_state.h"
+#include "scripted_ui.h"
+#include "test_files.h"
+
+namespace {
+
+using script::FolderAnswer;
+using Strings = std::vector<std::string>;
+
+class RunSequence : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    script::Reset();
+    source_ = testfs::NewFolder();
+    target_ = testfs::NewFolder();
+    testfs::WriteFile(source_ + "photo1.jpg", "1");
+    testfs::WriteFile(source_ + "photo2.jpg", "2");
+  }
+  void TearDown() override {
+    testfs::RemoveTree(source_);
+    testfs::RemoveTree(target_);
+  }
+
+  // A target holding one of everything that clearing must tell apart.
+  void FillTarget() {
+    testfs::WriteFile(target_ + "old1.jpg", "o");
+    testfs::WriteFile(target_ + "old2.jpg", "o");
+    testfs::WriteFile(target_ + "locked.jpg", "r");
+    testfs::MakeReadOnly(target_ + "locked.jpg");
+    testfs::MakeFolder(target_ + "sub");
+    testfs::WriteFile(target_ + "sub" + testfs::kSeparator + "inner.jpg", "i");
+    hidden_ = testfs::MakeHiddenFile(target_, "hidden.jpg");
+    system_ = testfs::MakeSystemEntry(target_, "system.jpg");
+  }
+
+  void Run() {
+    RunProgram(nullptr);
+    EXPECT_EQ(FileList, nullptr) << "the list is released at the end of every run";
+    EXPECT_EQ(WorkerThread, nullptr) << "a started worker is waited for";
+  }
+
+  std::string source_, target_, hidden_, system_;
+};
+
+TEST_F(RunSequence, StartsFromTheRememberedFoldersOrTheDefault) {
+  script::AnswerFolders({{false, ""}});
+  Run();
+  EXPECT_EQ(script::Events(),
+            Strings{std::string("choose|Auswahl Quell Verzeichnis |") + kDefaultFolder + "|source"});
+
+  script::Reset();
+  script::StoreSetting("SourcePath", source_);
+  script::StoreSetting("TargetPath", target_);
+  script::AnswerFolders({{true, source_}, {false, ""}});
+  Run();
+  EXPECT_EQ(script::EventsStartingWith("choose|"),
+            (Strings{"choose|Auswahl Quell Verzeichnis |" + source_ + "|source",
+                     "choose|Auswahl Ziel Verzeichnis |" + target_ + "|target"}));
+}
+
+TEST_F(RunSequence, CancelInTheSourceBrowserEndsBeforeAnythingIsReadOrWritten) {
+  script::AnswerFolders({{false, ""}});
+  FileCount = -1;  // the scan would set it
+  Run();
+  EXPECT_EQ(FileCount, -1);
+  EXPECT_TRUE(script::EventsStartingWith("write|").empty());
+  EXPECT_TRUE(script::EventsStartingWith("dialog").empty());
+}
+
+TEST_F(RunSequence, CancelInTheTargetBrowserKeepsTheSourceAndCopiesNothing) {
+  script::StoreSetting("TargetPath", "remembered");
+  script::AnswerFolders({{true, source_}, {false, ""}});
+  Run();
+  EXPECT_EQ(FileCount, 2);  // the source was scanned
+  EXPECT_EQ(script::EventsStartingWith("write|"), Strings{"write|SourcePath|" + source_});
+  std::string target;
+  ASSERT_TRUE(script::StoredSetting("TargetPath", &target));
+  EXPECT_EQ(target, "remembered");
+  EXPECT_TRUE(script::EventsStartingWith("message|").empty());
+  EXPECT_TRUE(script::EventsStartingWith("dialog").empty());
+}
+
+TEST_F(RunSequence, TheClearPromptNamesTheTargetAndCancelStopsTheRun) {
+  FillTarget();
+  script::AnswerFolders({{true, source_}, {true, target_}});
+  script::AnswerMessages({kAnswerCancel});
+  Run();
+  EXPECT_EQ(script::EventsStartingWith("write|"),
+            (Strings{"write|SourcePath|" + source_, "write|TargetPath|" + target_}));
+  // Yes, No and Cancel with the question icon; the first button is the default.
+  EXPECT_EQ(script::EventsStartingWith("message|"),
+            Strings{"message|?!|Clear Target Directory:\n" + target_ + "|3|question|1"});
+  EXPECT_TRUE(script::EventsStartingWith("dialog").empty());
+  EXPECT_TRUE(testfs::Exists(target_ + "old1.jpg"));
+}
+
+TEST_F(RunSequence, YesDeletesOnlyTheTargetsOrdinaryWritableFiles) {
+  FillTarget();
+  script::AnswerFolders({{true, source_}, {true, target_}});
+  script::AnswerMessages({kAnswerYes});
+  Run();
+  EXPECT_EQ(script::EventsStartingWith("dialog"), Strings{"dialog"});
+  Strings left = testfs::Names(target_);
+  Strings expected{"locked.jpg", "sub", hidden_, system_};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+  EXPECT_TRUE(testfs::Exists(target_ + "sub" + testfs::kSeparator + "inner.jpg"));
+  EXPECT_EQ(testfs::Names(source_), (Strings{"photo1.jpg", "photo2.jpg"}));
+}
+
+TEST_F(RunSequence, NoKeepsTheTargetAndGoesOnToTheCopy) {
+  FillTarget();
+  script::AnswerFolders({{true, source_}, {true, target_}});
+  script::AnswerMessages({kAnswerNo});
+  Run();
+  EXPECT_EQ(script::EventsStartingWith("dialog"), Strings{"dialog"});
+  EXPECT_TRUE(testfs::Exists(target_ + "old1.jpg"));
+  EXPECT_TRUE(testfs::Exists(target_ + "old2.jpg"));
+}
+
+TEST_F(RunSequence, ClearingAMissingTargetDoesNothing) {
+  std::string missing = target_ + "missing" + testfs::kSeparator;
+  script::AnswerFolders({{true, source_}, {true, missing}});
+  script::AnswerMessages({kAnswerYes});
+  Run();
+  EXPECT_FALSE(testfs::Exists(missing));
+  EXPECT_EQ(script::EventsStartingWith("dialog"), Strings{"dialog"});
+}
+
+TEST_F(RunSequence, AnEmptySourceStillAsksForTheTargetAndShowsTheDialog) {
+  std::string empty = testfs::NewFolder();
+  script::AnswerFolders({{true, empty}, {true, target_}});
+  script::AnswerMessages({kAnswerNo});
+  Run();
+  EXPECT_EQ(FileCount, 0);
+  EXPECT_EQ(script::EventsStartingWith("dialog"), Strings{"dialog"});
+  testfs::RemoveTree(empty);
+}
+
+TEST_F(RunSequence, ACommandBeforeTheCopyStartsEndsWithoutAWorker) {
+  script::AnswerFolders({{true, source_}, {true, target_}});
+  script::AnswerMessages({kAnswerNo});
+  script::SetProgressMode(script::kCommandBeforeStart);
+  Run();
+  EXPECT_EQ(CopyRunning, 0);
+  EXPECT_TRUE(script::EventsStartingWith("command|").empty());
+}
+
+TEST_F(RunSequence, ClearingTheSourceFolderItselfDeletesNothing) {
+  // The same folder spelled another way: the files were listed but not copied.
+  testfs::MakeFolder(source_ + "sub");
+  std::string sameFolder = source_ + "sub" + testfs::kSeparator + ".." + testfs::kSeparator;
+  script::AnswerFolders({{true, source_}, {true, sameFolder}});
+  script::AnswerMessages({kAnswerYes});
+  Run();
+  EXPECT_EQ(testfs::Names(source_), (Strings{"photo1.jpg", "photo2.jpg", "sub"}));
+}
+
+TEST_F(RunSequence, ClearingPassesOverAPathTooLongForItsBuffer) {
+  if (!testfs::LongPathsWork()) GTEST_SKIP() << "paths over 300 characters cannot be made here";
+  std::string deep = target_ + std::string(200, 'd') + testfs::kSeparator;
+  testfs::MakeFolder(deep);
+  std::string longName(120, 'n');
+  testfs::WriteFile(deep + longName, "keep");
+  testfs::WriteFile(deep + "short", "delete");
+  script::AnswerFolders({{true, source_}, {true, deep}});
+  script::AnswerMessages({kAnswerYes});
+  Run();
+  EXPECT_EQ(testfs::Names(deep), Strings{longName});
+}
+
+}  // namespace
