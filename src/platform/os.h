@@ -52,6 +52,10 @@ extern const char kDefaultFolder[];
 
 // Deletes an ordinary file; a read-only file is refused. False on failure.
 bool DeleteOrdinaryFile(const char* path);
+// Copies a whole file: content, attributes and last write time. An existing
+// file of the target name is replaced unless it is read-only or hidden, in
+// which case the copy fails. False on any failure; the source is never changed.
+bool CopyWholeFile(const char* source, const char* target);
 // Whether two folder paths name the same folder on disk (not merely the same
 // text). False when either cannot be looked at.
 bool IsSameFolder(const char* a, const char* b);

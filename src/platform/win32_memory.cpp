@@ -6,7 +6,12 @@
 
 BlockHandle AllocBlock(size_t size) {
   if (BlockAllocShouldFail()) return nullptr;
-  return GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  // The system's table of movable handles holds only some tens of thousands;
+  // a large folder needs more. A fixed block is locked, unlocked and freed
+  // through the same calls and needs no entry in that table.
+  if (block == nullptr) block = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size);
+  return block;
 }
 
 void* LockBlock(BlockHandle block) { return GlobalLock(block); }

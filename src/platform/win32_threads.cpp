@@ -39,8 +39,14 @@ void EndThread() {
 
 void WaitForThread(ThreadHandle thread) {
   if (thread == nullptr) return;
-  WaitForSingleObject(static_cast<HANDLE>(thread), INFINITE);
-  CloseHandle(static_cast<HANDLE>(thread));
+  // Messages that the thread sends meanwhile are delivered, so that a send
+  // already under way to a window of ours can never hold both threads up.
+  HANDLE handle = static_cast<HANDLE>(thread);
+  while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  CloseHandle(handle);
 }
 
 }  // namespace rt

@@ -1,4 +1,4 @@
-// Message boxes and the file browser on Linux, with GTK 3.
+// Message boxes on Linux, with GTK 3.
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -11,6 +11,25 @@ namespace {
 // one, else No, else OK.
 MessageAnswer ClosedAnswer(MessageButtons buttons) {
   return buttons == kButtonsYesNoCancel ? kAnswerCancel : buttons == kButtonsYesNo ? kAnswerNo : kAnswerOk;
+}
+
+struct Waiting {
+  GMainLoop* loop;
+  int response;
+};
+
+void OnResponse(GtkDialog* box, int response, gpointer data) {
+  // Answered, the box goes at once, even while a box opened after it still waits.
+  gtk_widget_hide(GTK_WIDGET(box));
+  Waiting* waiting = static_cast<Waiting*>(data);
+  waiting->response = response;
+  g_main_loop_quit(waiting->loop);
+}
+
+// The close box answers like Escape; the box stays until the answer is taken.
+gboolean OnDelete(GtkWidget* box, GdkEvent*, gpointer) {
+  gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_DELETE_EVENT);
+  return TRUE;
 }
 
 MessageAnswer FromResponse(int response, MessageButtons buttons) {
@@ -31,7 +50,9 @@ MessageAnswer ShowMessageBox(const char* text, const char* caption, MessageButto
     fprintf(stderr, "%s: %s\n", caption, text);
     return ClosedAnswer(buttons);
   }
-  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL,
+  // Not modal: like a box without an owner window, it leaves other windows of
+  // the program usable while it waits.
+  GtkWidget* box = gtk_message_dialog_new(nullptr, GtkDialogFlags(0),
                                           icon == kIconError ? GTK_MESSAGE_ERROR : GTK_MESSAGE_QUESTION,
                                           GTK_BUTTONS_NONE, "%s", text);
   gtk_window_set_title(GTK_WINDOW(box), caption);
@@ -52,20 +73,20 @@ MessageAnswer ShowMessageBox(const char* text, const char* caption, MessageButto
       gtk_dialog_add_button(GTK_DIALOG(box), "_Cancel", GTK_RESPONSE_CANCEL);
     }
   }
+  Waiting waiting{g_main_loop_new(nullptr, FALSE), GTK_RESPONSE_NONE};
+  g_signal_connect(box, "response", G_CALLBACK(OnResponse), &waiting);
+  g_signal_connect(box, "delete-event", G_CALLBACK(OnDelete), nullptr);
+  gtk_widget_show_all(box);
+  // Enter takes the focused button, so the default button gets the focus once shown.
   if (defaultButton >= 1 && defaultButton <= count) {
     gtk_dialog_set_default_response(GTK_DIALOG(box), responses[defaultButton - 1]);
     GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(box), responses[defaultButton - 1]);
     if (button != nullptr) gtk_widget_grab_focus(button);
   }
-  int response = gtk_dialog_run(GTK_DIALOG(box));
+  g_main_loop_run(waiting.loop);
+  g_main_loop_unref(waiting.loop);
+  int response = waiting.response;
   gtk_widget_destroy(box);
   while (gtk_events_pending()) gtk_main_iteration();
   return FromResponse(response, buttons);
-}
-
-void OpenFolderInBrowser(WindowHandle, const char* folder) {
-  gchar* uri = g_filename_to_uri(folder, nullptr, nullptr);
-  if (uri == nullptr) return;
-  g_app_info_launch_default_for_uri(uri, nullptr, nullptr);
-  g_free(uri);
 }

@@ -1,6 +1,5 @@
-// Message boxes and the file browser on Windows.
+// Message boxes on Windows.
 #include <windows.h>
-#include <shellapi.h>
 
 #include "ui.h"
 
@@ -11,8 +10,4 @@ MessageAnswer ShowMessageBox(const char* text, const char* caption, MessageButto
   if (defaultButton == 2) style |= MB_DEFBUTTON2;
   if (defaultButton == 3) style |= MB_DEFBUTTON3;
   return static_cast<MessageAnswer>(MessageBoxA(nullptr, text, caption, style));
-}
-
-void OpenFolderInBrowser(WindowHandle owner, const char* folder) {
-  ShellExecuteA(static_cast<HWND>(owner), nullptr, folder, nullptr, nullptr, SW_SHOWNORMAL);
 }

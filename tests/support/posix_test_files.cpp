@@ -66,6 +66,11 @@ void SetTimes(const std::string& path, int64_t access, int64_t write) {
   utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
+int64_t WriteTime(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? static_cast<int64_t>(info.st_mtime) : -1;
+}
+
 bool SetCreationTime(const std::string&, int64_t) { return false; }
 
 void MakeReadOnly(const std::string& path) { chmod(path.c_str(), 0444); }

@@ -24,6 +24,8 @@ std::vector<std::string> Names(const std::string& folder);
 
 // Sets last access and last write time, in seconds since 1970 UTC.
 void SetTimes(const std::string& path, int64_t access, int64_t write);
+// The last write time in seconds since 1970 UTC, or -1.
+int64_t WriteTime(const std::string& path);
 // Sets the creation time where the platform allows it; false where it cannot.
 bool SetCreationTime(const std::string& path, int64_t creation);
 

@@ -99,6 +99,15 @@ void SetTimes(const std::string& path, int64_t access, int64_t write) {
   CloseHandle(file);
 }
 
+int64_t WriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  ULARGE_INTEGER value;
+  value.LowPart = data.ftLastWriteTime.dwLowDateTime;
+  value.HighPart = data.ftLastWriteTime.dwHighDateTime;
+  return static_cast<int64_t>(value.QuadPart / 10000000ULL) - 11644473600LL;
+}
+
 bool SetCreationTime(const std::string& path, int64_t creation) {
   HANDLE file = OpenForAttributes(path);
   FILETIME creationTime = ToFiletime(creation);

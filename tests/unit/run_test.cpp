@@ -2,6 +2,9 @@
 // real folders.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include "filelist/filelist.h"
 #include "run/run.h"
 #include "run/shared_state.h"
@@ -16,13 +19,25 @@ using Strings = std::vector<std::string>;
 class RunSequence : public ::testing::Test {
  protected:
   void SetUp() override {
+    const char* zone = getenv("TZ");
+    if (zone == nullptr || strcmp(zone, "XST-2") != 0) GTEST_SKIP() << "the tests run with TZ=XST-2";
     script::Reset();
     source_ = testfs::NewFolder();
     target_ = testfs::NewFolder();
+    // photo2 is the older one, so it comes first.
     testfs::WriteFile(source_ + "photo1.jpg", "1");
+    testfs::SetTimes(source_ + "photo1.jpg", testfs::UnixTime(2022, 1, 1, 0, 0, 0),
+                     testfs::UnixTime(2003, 8, 9, 21, 59, 59));
     testfs::WriteFile(source_ + "photo2.jpg", "2");
+    testfs::SetTimes(source_ + "photo2.jpg", testfs::UnixTime(2022, 1, 1, 0, 0, 0),
+                     testfs::UnixTime(2001, 5, 7, 12, 5, 0));
   }
+
+  // The names of the two copies, two hours east of UTC.
+  static constexpr const char* kCopy1 = "00001_2003_08_09_23_59_photo1.jpg";
+  static constexpr const char* kCopy2 = "00000_2001_05_07_14_05_photo2.jpg";
   void TearDown() override {
+    if (source_.empty()) return;
     testfs::RemoveTree(source_);
     testfs::RemoveTree(target_);
   }
@@ -107,7 +122,7 @@ TEST_F(RunSequence, YesDeletesOnlyTheTargetsOrdinaryWritableFiles) {
   Run();
   EXPECT_EQ(script::EventsStartingWith("dialog"), Strings{"dialog"});
   Strings left = testfs::Names(target_);
-  Strings expected{"locked.jpg", "sub", hidden_, system_};
+  Strings expected{"locked.jpg", "sub", hidden_, system_, kCopy1, kCopy2};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(left, expected);
   EXPECT_TRUE(testfs::Exists(target_ + "sub" + testfs::kSeparator + "inner.jpg"));
@@ -159,7 +174,8 @@ TEST_F(RunSequence, ClearingTheSourceFolderItselfDeletesNothing) {
   script::AnswerFolders({{true, source_}, {true, sameFolder}});
   script::AnswerMessages({kAnswerYes});
   Run();
-  EXPECT_EQ(testfs::Names(source_), (Strings{"photo1.jpg", "photo2.jpg", "sub"}));
+  // The copies join the originals in the same folder.
+  EXPECT_EQ(testfs::Names(source_), (Strings{kCopy2, kCopy1, "photo1.jpg", "photo2.jpg", "sub"}));
 }
 
 TEST_F(RunSequence, ClearingPassesOverAPathTooLongForItsBuffer) {
@@ -172,7 +188,7 @@ TEST_F(RunSequence, ClearingPassesOverAPathTooLongForItsBuffer) {
   script::AnswerFolders({{true, source_}, {true, deep}});
   script::AnswerMessages({kAnswerYes});
   Run();
-  EXPECT_EQ(testfs::Names(deep), Strings{longName});
+  EXPECT_EQ(testfs::Names(deep), (Strings{kCopy2, kCopy1, longName}));
 }
 
 }  // namespace

@@ -1,0 +1,181 @@
+// The progress dialog on Linux, with GTK 3: the same caption, layout, bar and
+// full-width Cancel button as the Windows dialog template. The worker reaches
+// the dialog only through the main loop; what it sends after the dialog has
+// ended finds nothing and is dropped.
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <string>
+
+#include "copy/copy_worker.h"
+#include "filelist/filelist.h"
+#include "gtk_session.h"
+#include "run/shared_state.h"
+#include "ui.h"
+
+namespace {
+
+struct Progress {
+  GtkWidget* window;
+  GtkWidget* bar;
+  GMainLoop* loop;
+  guint startTimer;
+  unsigned high;
+  bool ended;
+};
+
+// The open dialog and its number, which is the handle the worker holds; both
+// are read and written on the main thread only.
+Progress* openDialog = nullptr;
+uintptr_t openDialogNumber = 0;
+uintptr_t dialogsMade = 0;
+
+// Dialog units of an 8-point dialog font: a base character of 6 by 13 pixels
+// is 4 by 8 units.
+int UnitsToPixelsX(int units) { return (units * 6 + 2) / 4; }
+int UnitsToPixelsY(int units) { return (units * 13 + 4) / 8; }
+
+void SetBarPosition(Progress* dialog, unsigned position) {
+  double fraction = dialog->high == 0 ? 0.0 : static_cast<double>(position) / dialog->high;
+  gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(dialog->bar), fraction > 1.0 ? 1.0 : fraction);
+}
+
+void EndProgress(Progress* dialog) {
+  if (dialog->ended) return;
+  dialog->ended = true;
+  if (dialog->startTimer != 0) g_source_remove(dialog->startTimer);
+  dialog->startTimer = 0;
+  gtk_widget_hide(dialog->window);
+  g_main_loop_quit(dialog->loop);
+}
+
+// Cancel, Escape, Enter, the close box and the worker's end all arrive here.
+void Command(Progress* dialog) {
+  if (CopyRunning == 1 && ShowMessageBox("Really Stop?!", "?!", kButtonsYesNo, kIconQuestion, 2) != kAnswerYes)
+    return;
+  CopyRunning = 0;
+  EndProgress(dialog);
+}
+
+gboolean OnStartTimer(gpointer data) {
+  Progress* dialog = static_cast<Progress*>(data);
+  dialog->startTimer = 0;
+  CopyRunning = 1;
+  WorkerThread = rt::BeginThread(CopyWorker, 0, reinterpret_cast<void*>(openDialogNumber));
+  return G_SOURCE_REMOVE;
+}
+
+void OnCancelClicked(GtkButton*, gpointer data) { Command(static_cast<Progress*>(data)); }
+
+gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+  switch (event->keyval) {
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_Escape:
+      Command(static_cast<Progress*>(data));
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
+  Command(static_cast<Progress*>(data));
+  return TRUE;  // the window goes only when the dialog ends
+}
+
+void BuildWindow(Progress* dialog) {
+  dialog->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  GtkWindow* window = GTK_WINDOW(dialog->window);
+  gtk_window_set_title(window, "Progress.........");
+  gtk_window_set_resizable(window, FALSE);
+  gtk_window_set_position(window, GTK_WIN_POS_CENTER);
+  gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
+  GtkWidget* layout = gtk_fixed_new();
+  gtk_widget_set_size_request(layout, UnitsToPixelsX(377), UnitsToPixelsY(54));
+  gtk_container_add(GTK_CONTAINER(dialog->window), layout);
+
+  dialog->bar = gtk_progress_bar_new();
+  gtk_widget_set_size_request(dialog->bar, UnitsToPixelsX(364), UnitsToPixelsY(12));
+  gtk_fixed_put(GTK_FIXED(layout), dialog->bar, UnitsToPixelsX(4), UnitsToPixelsY(8));
+  GtkWidget* cancel = gtk_button_new_with_label("Cancel");
+  gtk_widget_set_size_request(cancel, UnitsToPixelsX(360), UnitsToPixelsY(14));
+  gtk_fixed_put(GTK_FIXED(layout), cancel, UnitsToPixelsX(8), UnitsToPixelsY(28));
+
+  g_signal_connect(cancel, "clicked", G_CALLBACK(OnCancelClicked), dialog);
+  g_signal_connect(dialog->window, "key-press-event", G_CALLBACK(OnKeyPress), dialog);
+  g_signal_connect(dialog->window, "delete-event", G_CALLBACK(OnDelete), dialog);
+  gtk_widget_show_all(dialog->window);
+  gtk_widget_grab_focus(cancel);
+}
+
+// A message from the worker, carried to the main loop.
+struct WorkerMessage {
+  enum Kind { kRange, kPosition, kCaption, kCommand } kind;
+  uintptr_t dialogNumber;
+  unsigned value;
+  std::string text;
+};
+
+gboolean Deliver(gpointer data) {
+  WorkerMessage* message = static_cast<WorkerMessage*>(data);
+  Progress* dialog = openDialog;
+  if (dialog != nullptr && !dialog->ended && message->dialogNumber == openDialogNumber) {
+    switch (message->kind) {
+      case WorkerMessage::kRange:
+        dialog->high = message->value;
+        break;
+      case WorkerMessage::kPosition:
+        SetBarPosition(dialog, message->value);
+        break;
+      case WorkerMessage::kCaption:
+        gtk_window_set_title(GTK_WINDOW(dialog->window), message->text.c_str());
+        break;
+      case WorkerMessage::kCommand:
+        if (message->value == kCommandOk || message->value == kCommandCancel) Command(dialog);
+        break;
+    }
+  }
+  delete message;
+  return G_SOURCE_REMOVE;
+}
+
+void Post(WindowHandle handle, WorkerMessage::Kind kind, unsigned value, const char* text = "") {
+  uintptr_t number = reinterpret_cast<uintptr_t>(handle);
+  if (number == 0) return;  // no dialog was ever shown
+  g_idle_add(Deliver, new WorkerMessage{kind, number, value, text});
+}
+
+}  // namespace
+
+void RunProgressDialog(InstanceHandle) {
+  if (!EnsureGtk()) {
+    // No display to show a dialog on: the copy runs unseen and the run waits for it.
+    CopyRunning = 1;
+    WorkerThread = rt::BeginThread(CopyWorker, 0, nullptr);
+    return;
+  }
+  Progress dialog{};
+  dialog.loop = g_main_loop_new(nullptr, FALSE);
+  dialog.high = FileCount > 0xFFFF ? static_cast<unsigned>(FileCount) : (FileCount & 0xFFFF);
+  BuildWindow(&dialog);
+  SetBarPosition(&dialog, 0);
+  openDialog = &dialog;
+  openDialogNumber = ++dialogsMade;
+  dialog.startTimer = g_timeout_add(500, OnStartTimer, &dialog);
+  g_main_loop_run(dialog.loop);
+  openDialog = nullptr;
+  openDialogNumber = 0;
+  gtk_widget_destroy(dialog.window);
+  g_main_loop_unref(dialog.loop);
+  while (gtk_events_pending()) gtk_main_iteration();
+}
+
+void SetProgressRange(WindowHandle dialog, unsigned, unsigned high) { Post(dialog, WorkerMessage::kRange, high); }
+void SetProgressPosition(WindowHandle dialog, unsigned position) {
+  Post(dialog, WorkerMessage::kPosition, position);
+}
+void SetDialogCaption(WindowHandle dialog, const char* text) { Post(dialog, WorkerMessage::kCaption, 0, text); }
+void SendDialogCommand(WindowHandle dialog, int command) {
+  Post(dialog, WorkerMessage::kCommand, static_cast<unsigned>(command));
+}

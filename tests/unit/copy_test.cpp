@@ -1,0 +1,185 @@
+// The copy worker over real folders, behind the scripted progress dialog.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "copy/copy_worker.h"
+#include "list_helpers.h"
+#include "run/run.h"
+#include "run/shared_state.h"
+#include "scripted_ui.h"
+#include "test_files.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(TargetNames, FollowTheSequenceAndDatePattern) {
+  snprintf(TargetFolder, kFolderSize, "T%c", testfs::kSeparator);
+  char name[300];
+  // The third file in date order, a.txt, of 7 May 2001 at 14:05.
+  ASSERT_TRUE(ComposeTargetName(name, sizeof name, 2, Packed(2001, 5, 7, 14, 5, 36), "a.txt"));
+  EXPECT_EQ(std::string(name + 2), "00002_2001_05_07_14_05_a.txt");
+  ASSERT_TRUE(ComposeTargetName(name, sizeof name, 123456, Packed(2107, 12, 31, 23, 59, 58), "b"));
+  EXPECT_EQ(std::string(name + 2), "123456_2107_12_31_23_59_b");  // five digits are the least
+}
+
+TEST(TargetNames, ANameThatDoesNotFitIsNotCutShort) {
+  std::string folder(250, 'f');
+  snprintf(TargetFolder, kFolderSize, "%s", folder.c_str());
+  char name[300];
+  EXPECT_TRUE(ComposeTargetName(name, sizeof name, 0, Packed(2001, 1, 1, 0, 0, 0), "x.jpg"));
+  EXPECT_FALSE(ComposeTargetName(name, sizeof name, 0, Packed(2001, 1, 1, 0, 0, 0), std::string(30, 'n').c_str()));
+  EXPECT_STREQ(name, "");
+}
+
+TEST(ProgressRange, HoldsTheTrueBoundBeyondSixteenBits) {
+  EXPECT_EQ(ProgressHighBound(0), 65535u);  // 0 - 1 taken to 16 bits
+  EXPECT_EQ(ProgressHighBound(1), 0u);
+  EXPECT_EQ(ProgressHighBound(5), 4u);
+  EXPECT_EQ(ProgressHighBound(65536), 65535u);
+  EXPECT_EQ(ProgressHighBound(65537), 65536u);
+  EXPECT_EQ(ProgressHighBound(1000000), 999999u);
+}
+
+class CopyRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    script::Reset();
+    source_ = testfs::NewFolder();
+    target_ = testfs::NewFolder();
+    snprintf(SourceFolder, kFolderSize, "%s", source_.c_str());
+    snprintf(TargetFolder, kFolderSize, "%s", target_.c_str());
+  }
+  void TearDown() override {
+    ReleaseFileList();
+    testfs::RemoveTree(source_);
+    testfs::RemoveTree(target_);
+  }
+
+  // Lists files of the source with the given stamps, in this order.
+  void ListFiles(const std::vector<ListItem>& items) {
+    for (const ListItem& item : items) testfs::WriteFile(source_ + item.name, "content of " + item.name);
+    BuildList(items);
+  }
+
+  void RunDialog() {
+    RunProgressDialog(nullptr);
+    rt::WaitForThread(WorkerThread);
+    WorkerThread = nullptr;
+  }
+
+  std::string source_, target_;
+};
+
+TEST_F(CopyRun, CopiesEveryFileUnderItsNewNameAndReportsProgress) {
+  PackedDateTime day = Packed(2001, 5, 7, 14, 5, 0);
+  ListFiles({{"b.jpg", day}, {"a.jpg", day}, {"c.jpg", Packed(2002, 1, 2, 3, 4, 0)}});
+  testfs::SetTimes(source_ + "c.jpg", testfs::UnixTime(2020, 1, 1, 0, 0, 0), testfs::UnixTime(2002, 1, 2, 1, 4, 0));
+  RunDialog();
+  // Equal stamps keep their list order and get consecutive numbers.
+  EXPECT_EQ(testfs::Names(target_), (Strings{"00000_2001_05_07_14_05_b.jpg", "00001_2001_05_07_14_05_a.jpg",
+                                             "00002_2002_01_02_03_04_c.jpg"}));
+  EXPECT_EQ(testfs::ReadFile(target_ + "00001_2001_05_07_14_05_a.jpg"), "content of a.jpg");
+  EXPECT_EQ(testfs::WriteTime(target_ + "00002_2002_01_02_03_04_c.jpg"), testfs::UnixTime(2002, 1, 2, 1, 4, 0));
+  EXPECT_EQ(script::Events(),
+            (Strings{"dialog", "range|0|2", "position|0", "caption|Copy File No: 1 of 3", "position|1",
+                     "caption|Copy File No: 2 of 3", "position|2", "caption|Copy File No: 3 of 3",
+                     "open|" + target_, "command|2"}));
+  EXPECT_EQ(CopyRunning, 0);
+}
+
+TEST_F(CopyRun, AnEmptyListCopiesNothingButStillOpensTheTarget) {
+  RunDialog();
+  EXPECT_EQ(script::Events(), (Strings{"dialog", "range|0|65535", "open|" + target_, "command|2"}));
+  EXPECT_TRUE(testfs::Names(target_).empty());
+}
+
+TEST_F(CopyRun, ReplacesAnExistingNameButNeverAReadOnlyOrHiddenOne) {
+  ListFiles({{"a", Packed(2001, 1, 1, 0, 0, 0)}, {"b", Packed(2001, 1, 1, 0, 0, 0)},
+             {"c", Packed(2001, 1, 1, 0, 0, 0)}});
+  testfs::WriteFile(target_ + "00000_2001_01_01_00_00_a", "old a");
+  testfs::WriteFile(target_ + "00001_2001_01_01_00_00_b", "old b");
+  testfs::MakeReadOnly(target_ + "00001_2001_01_01_00_00_b");
+  std::string hidden = testfs::MakeHiddenFile(target_, "00002_2001_01_01_00_00_c");
+  RunDialog();
+  EXPECT_EQ(testfs::ReadFile(target_ + "00000_2001_01_01_00_00_a"), "content of a");
+  EXPECT_EQ(testfs::ReadFile(target_ + "00001_2001_01_01_00_00_b"), "old b");
+  if (hidden == "00002_2001_01_01_00_00_c") {  // where hiding keeps the name
+    EXPECT_EQ(testfs::ReadFile(target_ + hidden), "hidden");
+  }
+}
+
+TEST_F(CopyRun, AFileThatCannotBeCopiedIsPassedOver) {
+  ListFiles({{"gone", Packed(2001, 1, 1, 0, 0, 0)}, {"here", Packed(2001, 1, 1, 0, 0, 0)}});
+  testfs::RemoveTree(source_);
+  testfs::MakeFolder(source_.substr(0, source_.size() - 1));
+  testfs::WriteFile(source_ + "here", "here");
+  RunDialog();
+  EXPECT_EQ(testfs::Names(target_), Strings{"00001_2001_01_01_00_00_here"});
+}
+
+TEST_F(CopyRun, AStopTakesEffectBetweenTwoFiles) {
+  ListFiles({{"a", Packed(2001, 1, 1, 0, 0, 0)}, {"b", Packed(2001, 1, 2, 0, 0, 0)},
+             {"c", Packed(2001, 1, 3, 0, 0, 0)}});
+  script::SetProgressMode(script::kStopAtPosition, 1);  // while the second file is in hand
+  RunDialog();
+  EXPECT_EQ(testfs::Names(target_), (Strings{"00000_2001_01_01_00_00_a", "00001_2001_01_02_00_00_b"}));
+  // The target is still opened after a stop.
+  EXPECT_EQ(script::EventsStartingWith("open|"), Strings{"open|" + target_});
+}
+
+TEST_F(CopyRun, InTheSourceFolderItselfNoListedFileIsReplaced) {
+  snprintf(TargetFolder, kFolderSize, "%s", source_.c_str());
+  // An earlier run into the same folder left a copy, which is now listed too.
+  ListFiles({{"a", Packed(2001, 1, 1, 0, 0, 0)}, {"00000_2001_01_01_00_00_a", Packed(2001, 1, 1, 0, 0, 0)}});
+  RunDialog();
+  EXPECT_EQ(testfs::ReadFile(source_ + "00000_2001_01_01_00_00_a"), "content of 00000_2001_01_01_00_00_a");
+  EXPECT_EQ(testfs::ReadFile(source_ + "00001_2001_01_01_00_00_00000_2001_01_01_00_00_a"),
+            "content of 00000_2001_01_01_00_00_a");
+}
+
+TEST_F(CopyRun, ANameTooLongForItsBufferIsPassedOver) {
+  if (!testfs::LongPathsWork()) GTEST_SKIP() << "paths over 300 characters cannot be made here";
+  std::string deep = target_ + std::string(240, 'd') + testfs::kSeparator;
+  testfs::MakeFolder(deep);
+  snprintf(TargetFolder, kFolderSize, "%s", deep.c_str());
+  ListFiles({{std::string(40, 'n'), Packed(2001, 1, 1, 0, 0, 0)}, {"short", Packed(2001, 1, 1, 0, 0, 0)}});
+  RunDialog();
+  EXPECT_EQ(testfs::Names(deep), Strings{"00001_2001_01_01_00_00_short"});
+}
+
+TEST_F(CopyRun, MoreFilesThanSixteenBitsHoldKeepTheTrueRange) {
+  std::vector<ListItem> items(70000, ListItem{"missing", Packed(2001, 1, 1, 0, 0, 0)});
+  BuildList(items);
+  RunDialog();
+  EXPECT_EQ(script::EventsStartingWith("range|"), Strings{"range|0|69999"});
+  EXPECT_EQ(script::EventsStartingWith("position|").back(), "position|69999");
+}
+
+TEST(CopyStop, AConfirmedStopLetsTheFileInHandCompleteAndTheRunWaitsForIt) {
+  script::Reset();
+  std::string source = testfs::NewFolder(), target = testfs::NewFolder();
+  std::string big(48 << 20, 'x');
+  testfs::WriteFile(source + "big.bin", big);
+  testfs::SetTimes(source + "big.bin", testfs::UnixTime(2020, 1, 1, 0, 0, 0), testfs::UnixTime(2001, 1, 1, 0, 0, 0));
+  testfs::WriteFile(source + "small.bin", "small");
+  testfs::SetTimes(source + "small.bin", testfs::UnixTime(2020, 1, 1, 0, 0, 0), testfs::UnixTime(2002, 1, 1, 0, 0, 0));
+  script::AnswerFolders({{true, source}, {true, target}});
+  script::AnswerMessages({kAnswerNo});
+  script::SetProgressMode(script::kStopAtPosition, 0);  // the dialog ends before the big copy begins
+  RunProgram(nullptr);
+  // By the time the run is over the worker has completed the big file, opened
+  // the target and ended; the small file was never begun.
+  Strings names = testfs::Names(target);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(testfs::ReadFile(target + names[0]).size(), big.size());
+  Strings events = script::Events();
+  EXPECT_EQ(events.back(), "command|2");
+  EXPECT_EQ(script::EventsStartingWith("open|"), Strings{"open|" + target});
+  EXPECT_EQ(FileList, nullptr);
+  testfs::RemoveTree(source);
+  testfs::RemoveTree(target);
+}
+
+}  // namespace
