@@ -1,24 +1,31 @@
 #!/bin/sh
-# Builds all three targets and runs every test tier:
-#   1. the native suite on Linux,
+# Builds every target and runs every test tier:
+#   1. the native suite on Linux, then again under AddressSanitizer and ThreadSanitizer,
 #   2. the same suite cross-built for 64-bit Windows, under wine64 in a fresh prefix,
 #   3. the check that the shipped 32-bit program is a GUI executable.
+# The window tests need a display; each tier gets its own Xvfb.
 cd "$(dirname "$0")/.." || exit 1
 sh tools/install-deps.sh || exit 1
-for preset in linux windows-x64 windows-x86; do
+presets="linux linux-asan linux-tsan windows-x64 windows-x86"
+for preset in $presets; do
   cmake --preset "$preset" >/dev/null || exit 1
   cmake --build --preset "$preset" || exit 1
 done
 
+display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
 failed=0
 echo "== Tier 1: Linux"
-ctest --preset linux || failed=1
+display ctest --preset linux || failed=1
+echo "== Tier 1: Linux under AddressSanitizer"
+display ctest --preset linux-asan || failed=1
+echo "== Tier 1: Linux under ThreadSanitizer"
+display ctest --preset linux-tsan || failed=1
 echo "== Tier 2: Windows x64 under wine64"
 rm -rf build/windows-x64/wineprefix
-ctest --preset windows-x64 || failed=1
+display ctest --preset windows-x64 || failed=1
 WINEPREFIX="$PWD/build/windows-x64/wineprefix" /usr/lib/wine/wineserver -k 2>/dev/null
 echo "== Tier 3: Windows x86 program"
 ctest --preset windows-x86 || failed=1
 
-[ "$failed" -eq 0 ] && echo "All test tiers passed." || echo "Some test tier failed."
+if [ "$failed" -eq 0 ]; then echo "All test tiers passed."; else echo "Some test tier failed."; fi
 exit "$failed"

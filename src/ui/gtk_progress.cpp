@@ -97,6 +97,12 @@ void BuildWindow(Progress* dialog) {
 
   dialog->bar = gtk_progress_bar_new();
   gtk_widget_set_size_request(dialog->bar, UnitsToPixelsX(364), UnitsToPixelsY(12));
+  // The theme's bar is a thin line; this one fills its box as the Windows bar does.
+  GtkCssProvider* style = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(style, "trough, progress { min-height: 18px; }", -1, nullptr);
+  gtk_style_context_add_provider(gtk_widget_get_style_context(dialog->bar), GTK_STYLE_PROVIDER(style),
+                                 GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  g_object_unref(style);
   gtk_fixed_put(GTK_FIXED(layout), dialog->bar, UnitsToPixelsX(4), UnitsToPixelsY(8));
   GtkWidget* cancel = gtk_button_new_with_label("Cancel");
   gtk_widget_set_size_request(cancel, UnitsToPixelsX(360), UnitsToPixelsY(14));

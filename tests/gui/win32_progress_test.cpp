@@ -170,9 +170,10 @@ TEST_F(ProgressDialog, MoreFilesThanSixteenBitsHoldShowTheTrueRange) {
     ASSERT_TRUE(WaitUntil([] { return gate::Begun() == 1; }));
     driver::BarRange(dialog, &low, &high);
     EXPECT_EQ(high, 69999);
-    gate::LetAll();
+    driver::Press(dialog, IDCANCEL);
+    AnswerStop(IDYES);
   });
-  EXPECT_EQ(gate::Ended(), 70000);
+  EXPECT_EQ(gate::Ended(), 1);
 }
 
 }  // namespace

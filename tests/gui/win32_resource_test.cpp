@@ -106,7 +106,9 @@ TEST_F(ProgramResources, TheProgressDialogTemplateIsFoundByNameAndLaidOutAsDesig
   EXPECT_EQ(std::vector<short>({controls[1].x, controls[1].y, controls[1].cx, controls[1].cy}),
             std::vector<short>({8, 28, 360, 14}));
   EXPECT_EQ(controls[2].id, 101);
-  EXPECT_EQ(controls[2].windowClass, "msctls_progress32");
+  // Window class names are matched without regard to case (the resource
+  // compiler stores them in capitals).
+  EXPECT_EQ(lstrcmpiA(controls[2].windowClass.c_str(), "msctls_progress32"), 0) << controls[2].windowClass;
   EXPECT_EQ(controls[2].text, "ProgressBar1");
   EXPECT_EQ(controls[2].style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_BORDER));
   EXPECT_EQ(std::vector<short>({controls[2].x, controls[2].y, controls[2].cx, controls[2].cy}),
