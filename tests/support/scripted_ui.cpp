@@ -4,12 +4,10 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
-#include <map>
 #include <mutex>
 
 #include "copy/copy_worker.h"
 #include "run/shared_state.h"
-#include "settings/settings.h"
 
 namespace {
 std::mutex mutex;
@@ -20,16 +18,18 @@ std::deque<MessageAnswer> messageAnswers;
 script::ProgressMode progressMode = script::kRunToEnd;
 unsigned stopPosition = 0;
 std::vector<std::string> events;
-std::map<std::string, std::string> settings;
 
 // The scripted dialog's window handle: any recognisable non-null value.
 WindowHandle const kDialog = reinterpret_cast<WindowHandle>(0x4662);
 
-void Record(const std::string& event) {
+}  // namespace
+
+void script::Record(const std::string& event) {
   std::lock_guard<std::mutex> guard(mutex);
   events.push_back(event);
 }
 
+namespace {
 void EndDialog() {
   std::lock_guard<std::mutex> guard(mutex);
   dialogOpen = false;
@@ -45,8 +45,8 @@ void Reset() {
   messageAnswers.clear();
   progressMode = kRunToEnd;
   events.clear();
-  settings.clear();
   dialogOpen = false;
+  ClearSettings();
 }
 
 void AnswerFolders(std::vector<FolderAnswer> answers) { folderAnswers.assign(answers.begin(), answers.end()); }
@@ -70,16 +70,9 @@ std::vector<std::string> EventsStartingWith(const std::string& prefix) {
   return found;
 }
 
-void StoreSetting(const std::string& name, const std::string& value) { settings[name] = value; }
-
-bool StoredSetting(const std::string& name, std::string* value) {
-  auto found = settings.find(name);
-  if (found == settings.end()) return false;
-  *value = found->second;
-  return true;
-}
-
 }  // namespace script
+
+using script::Record;
 
 // ---- The user-interface seam ---------------------------------------------------
 
@@ -144,17 +137,3 @@ void SendDialogCommand(WindowHandle, int command) {
 }
 
 void OpenFolderInBrowser(WindowHandle, const char* folder) { Record(std::string("open|") + folder); }
-
-// ---- The settings seam -------------------------------------------------------
-
-char* ReadFolderSetting(const char* valueName, char* buffer, const char* defaultText) {
-  std::string value;
-  const char* text = script::StoredSetting(valueName, &value) ? value.c_str() : defaultText;
-  snprintf(buffer, kFolderSize, "%s", text);
-  return buffer;
-}
-
-void WriteFolderSetting(const char* valueName, const char* text) {
-  Record(std::string("write|") + valueName + "|" + text);
-  script::StoreSetting(valueName, text);
-}

@@ -32,7 +32,11 @@ std::vector<std::string> Events();
 // The events that begin with the prefix.
 std::vector<std::string> EventsStartingWith(const std::string& prefix);
 
-// The settings store of the scripted run.
+// Adds a line to what was shown.
+void Record(const std::string& event);
+
+// The settings store of the scripted run (scripted_settings.cpp), emptied by Reset.
+void ClearSettings();
 void StoreSetting(const std::string& name, const std::string& value);
 bool StoredSetting(const std::string& name, std::string* value);
 
