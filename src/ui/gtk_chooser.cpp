@@ -12,7 +12,7 @@
 int ChooseFolder(WindowHandle, const char* title, char* buffer, FolderKind kind) {
   if (!EnsureGtk()) return 0;
   GtkFileChooserNative* chooser =
-      gtk_file_chooser_native_new(title, nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, nullptr, nullptr);
+      gtk_file_chooser_native_new(title, nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_OK", "_Cancel");
   GtkFileChooser* files = GTK_FILE_CHOOSER(chooser);
   gtk_file_chooser_set_local_only(files, TRUE);
   gtk_file_chooser_set_create_folders(files, kind == kTargetFolder);
