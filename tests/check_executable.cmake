@@ -1,5 +1,5 @@
 # Checks that a built Windows program is a GUI executable of the expected
-# machine that imports only the system's own DLLs (everything else is static).
+# machine that imports only the system's own DLLs (names compared in capitals) (everything else is static).
 # Called with -DPROGRAM=... -DOBJDUMP=... -DEXPECT_MAGIC=010b|020b.
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
 if(failed)
@@ -12,11 +12,11 @@ if(NOT headers MATCHES "Subsystem[ \t]+00000002")
   message(FATAL_ERROR "${PROGRAM} is not a GUI-subsystem executable")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
-set(system_dlls KERNEL32.dll USER32.dll GDI32.dll SHELL32.dll COMCTL32.dll ADVAPI32.dll msvcrt.dll ole32.dll
-    OLE32.dll)
+set(system_dlls KERNEL32.DLL USER32.DLL GDI32.DLL SHELL32.DLL COMCTL32.DLL ADVAPI32.DLL MSVCRT.DLL OLE32.DLL)
 foreach(line IN LISTS imports)
   string(REPLACE "DLL Name: " "" dll "${line}")
   string(STRIP "${dll}" dll)
+  string(TOUPPER "${dll}" dll)
   list(FIND system_dlls "${dll}" known)
   if(known EQUAL -1)
     message(FATAL_ERROR "${PROGRAM} needs a DLL that Windows does not ship: ${dll}")

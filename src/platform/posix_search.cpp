@@ -10,13 +10,17 @@
 #include <string>
 
 #include "os.h"
+#include "posix_entry_times.h"
 
 namespace {
 struct Search {
   DIR* dir;
+  std::string folder;
   std::string wildcard;  // empty: every name matches
   unsigned mask;
 };
+
+constexpr unsigned kWanted = STATX_TYPE | STATX_MODE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
 
 bool NameMatches(const Search& search, const char* name) {
   return search.wildcard.empty() || fnmatch(search.wildcard.c_str(), name, 0) == 0;
@@ -29,15 +33,18 @@ bool NextMatch(Search* search, rt::FindRecord* record) {
     if (name[0] == '.') continue;
     if (strlen(name) >= sizeof record->name) continue;
     if (!NameMatches(*search, name)) continue;
-    struct stat info;
-    if (fstatat(dirfd(search->dir), name, &info, 0) != 0) continue;  // dangling link
-    bool isFolder = S_ISDIR(info.st_mode);
-    if (!S_ISREG(info.st_mode) && !isFolder) continue;
+    // One look at each entry: its type for the match, its times for the
+    // search's own date and for the stamp that the scan asks for next.
+    struct statx info;
+    if (statx(dirfd(search->dir), name, AT_NO_AUTOMOUNT, kWanted, &info) != 0) continue;  // dangling link
+    bool isFolder = S_ISDIR(info.stx_mode);
+    if (!S_ISREG(info.stx_mode) && !isFolder) continue;
     if (isFolder && (search->mask & rt::FA_DIREC) == 0) continue;
+    FileTimes times = TimesFromStatx(info);
+    if (!isFolder) RememberEntryTimes(search->folder + name, times);
     uint16_t date = 0, time = 0;
     FileTime local;
-    FileTime modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    if (!ToLocalFileTime(modified, &local) || !ToFatDateTime(local, &date, &time)) date = time = 0;
+    if (!ToLocalFileTime(times.write, &local) || !ToFatDateTime(local, &date, &time)) date = time = 0;
     record->date = date;
     record->time = time;
     memcpy(record->name, name, strlen(name) + 1);
@@ -51,6 +58,7 @@ void EndSearch(rt::FindRecord* record) {
   if (search == nullptr) return;
   closedir(search->dir);
   delete search;
+  RememberEntryTimes(std::string(), FileTimes{});
   record->state = nullptr;
 }
 }  // namespace
@@ -65,7 +73,7 @@ int FindFirstEntry(const char* pattern, FindRecord* record, unsigned mask) {
   if (wildcard == "*.*" || wildcard == "*") wildcard.clear();
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return -1;
-  record->state = new Search{dir, wildcard, mask};
+  record->state = new Search{dir, folder, wildcard, mask};
   return FindNextEntry(record);
 }
 

@@ -5,9 +5,10 @@
 #include <time.h>
 
 #include <algorithm>
-#include <atomic>
+#include <string>
 
 #include "os.h"
+#include "posix_entry_times.h"
 
 namespace {
 constexpr int64_t kNanosPerSecond = 1000000000;
@@ -35,14 +36,38 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 }
 }  // namespace
 
+namespace {
+thread_local std::string entryPath;
+thread_local FileTimes entryTimes;
+}  // namespace
+
+void RememberEntryTimes(std::string path, const FileTimes& times) {
+  entryPath = std::move(path);
+  entryTimes = times;
+}
+
+bool TakeEntryTimes(const char* path, FileTimes* times) {
+  if (entryPath.empty() || entryPath != path) return false;
+  *times = entryTimes;
+  entryPath.clear();
+  return true;
+}
+
+FileTimes TimesFromStatx(const struct statx& info) {
+  FileTimes times;
+  times.access = FromTimestamp(info.stx_atime);
+  times.write = FromTimestamp(info.stx_mtime);
+  times.creation = (info.stx_mask & STATX_BTIME) ? FromTimestamp(info.stx_btime)
+                                                 : std::min(times.access, times.write);
+  return times;
+}
+
 bool ReadFileTimes(const char* path, FileTimes* times) {
+  if (TakeEntryTimes(path, times)) return true;
   struct statx info;
   if (statx(AT_FDCWD, path, 0, STATX_ATIME | STATX_MTIME | STATX_BTIME, &info) != 0) return false;
   if ((info.stx_mask & (STATX_ATIME | STATX_MTIME)) != (STATX_ATIME | STATX_MTIME)) return false;
-  times->access = FromTimestamp(info.stx_atime);
-  times->write = FromTimestamp(info.stx_mtime);
-  times->creation = (info.stx_mask & STATX_BTIME) ? FromTimestamp(info.stx_btime)
-                                                  : std::min(times->access, times->write);
+  *times = TimesFromStatx(info);
   return true;
 }
 

@@ -94,16 +94,26 @@ if [ "$scenario" = stop ]; then
   cc -shared -fPIC -O2 -o "$work/slow_disk.so" "$here/slow_disk.c" -ldl || fail "cannot build the slow disk"
   export LD_PRELOAD=$work/slow_disk.so TAVRO_SLOW_FOLDER=$target TAVRO_SLOW_MS=600
 fi
-if [ "$platform" = windows ]; then "$wine" "$program" & else "$program" & fi
+# The program's output goes to a log of its own: what it starts (the file
+# browser at the end) must not hold the test runner's output open.
+if [ "$platform" = windows ]; then
+  "$wine" "$program" >"$work/program.log" 2>&1 </dev/null &
+else
+  "$program" >"$work/program.log" 2>&1 </dev/null &
+fi
 pid=$!
 unset LD_PRELOAD
 
+# The browser fills its tree and selects the remembered folder as it opens;
+# a person looks before pressing Enter, and so does this script.
+settle=1
+[ "$platform" = windows ] && settle=3
 first=$(wait_window "$browser") || fail "the source browser did not open"
-sleep 1 && shot 1-source-browser
+sleep $settle && shot 1-source-browser
 press "$first" Return
 [ "$platform" = linux ] && browser='^Auswahl Ziel Verzeichnis $'
 second=$(wait_window "$browser" "$first") || fail "the target browser did not open"
-sleep 1 && shot 2-target-browser
+sleep $settle && shot 2-target-browser
 press "$second" Return
 prompt=$(wait_window '^\?!$') || fail "the clear prompt did not show"
 shot 3-clear-prompt
@@ -128,7 +138,7 @@ $expected"
     ;;
   stop)
     press "$prompt" Return
-    progress=$(wait_window "^Copy File No: 2 of $count\$") || fail "the copy did not show its progress"
+    progress=$(wait_window "^Copy File No: 2 of $count\$") || fail "the copy did not show its progress (it holds: $(ls "$target"))"
     shot 4-progress
     press "$progress" Escape
     question=$(wait_window '^\?!$' "$prompt") || fail "the stop question did not show"
@@ -146,6 +156,8 @@ esac
 if [ "$platform" = windows ]; then
   remembered=$("$wine" reg query 'HKCU\Tavro' /v TargetPath 2>/dev/null | tr -d '\r' | awk '/TargetPath/ {print $3}')
   [ "$remembered" = "$wintarget" ] || fail "the target was not remembered: $remembered"
+  # The file browser that the program opened at the end, once it is there.
+  [ "$scenario" != cancel ] && for _ in $(seq 50); do pgrep -f "explorer.exe C:.tavro-e2e-$scenario" >/dev/null && break; sleep 0.1; done
   pkill -f "explorer.exe C:.tavro-e2e-$scenario" 2>/dev/null
   rm -rf "$root"
 else

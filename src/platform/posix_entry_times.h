@@ -1,0 +1,13 @@
+// The times that the directory search has just read for its latest entry,
+// handed on to the stamp of that entry, so the scan looks at each file once.
+#pragma once
+
+#include <string>
+
+#include "os.h"
+
+void RememberEntryTimes(std::string path, const FileTimes& times);
+// The remembered times when they belong to this path (taken only once).
+bool TakeEntryTimes(const char* path, FileTimes* times);
+// Reads the times from a statx result of the file.
+FileTimes TimesFromStatx(const struct statx& info);
