@@ -51,23 +51,23 @@ bool WriteAll(int fd, const char* data, size_t size) {
 // system share extents), else through a buffer.
 bool CopyContent(int from, int to, off_t size) {
   off_t done = 0;
-  bool kernelCopy = true;
-  while (kernelCopy && done < size) {
-    ssize_t copied = copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(size - done), 0);
+  for (;;) {
+    // Asks for more than the size, so a file that grew meanwhile is copied
+    // whole and the end shows as a copy of nothing.
+    ssize_t copied = copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(size - done) + 65536, 0);
     if (copied > 0) {
       done += copied;
     } else if (copied == 0) {
-      break;  // the file got shorter; the rest is read below until its end
+      return true;
     } else if (errno == EINTR) {
       continue;
     } else if (done == 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
                              errno == EBADF)) {
-      kernelCopy = false;
+      break;  // no copy in the kernel here: through a buffer
     } else {
       return false;
     }
   }
-  if (lseek(from, done, SEEK_SET) < 0 || lseek(to, done, SEEK_SET) < 0) return false;
   static thread_local char buffer[1 << 17];
   for (;;) {
     ssize_t got = read(from, buffer, sizeof buffer);
@@ -76,6 +76,38 @@ bool CopyContent(int from, int to, off_t size) {
     if (got == 0) return true;
     if (!WriteAll(to, buffer, static_cast<size_t>(got))) return false;
   }
+}
+}  // namespace
+
+namespace {
+// The folder part of a path, with its separator ("" for a bare name).
+std::string FolderOf(const char* path) {
+  const char* slash = strrchr(path, '/');
+  return slash ? std::string(path, slash - path + 1) : std::string();
+}
+
+// Gives the finished copy its name. An unnamed file is linked in, which also
+// fails rather than replace anything; a named temporary file is renamed.
+bool Publish(int fd, const std::string& temporary, const char* target) {
+  if (temporary.empty()) {
+    char link[64];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    if (linkat(AT_FDCWD, link, AT_FDCWD, target, AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno != EEXIST || Protected(target)) return false;
+    // The name is taken by a file that may be replaced: through a named temporary.
+    std::string named = FolderOf(target) + ".tavro-copy-XXXXXX";
+    int placeholder = mkostemp(&named[0], O_CLOEXEC);
+    if (placeholder < 0) return false;
+    close(placeholder);
+    unlink(named.c_str());
+    if (linkat(AT_FDCWD, link, AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
+    if (Protected(target) || rename(named.c_str(), target) != 0) {
+      unlink(named.c_str());
+      return false;
+    }
+    return true;
+  }
+  return !Protected(target) && rename(temporary.c_str(), target) == 0;
 }
 }  // namespace
 
@@ -88,11 +120,15 @@ bool CopyWholeFile(const char* source, const char* target) {
     close(from);
     return false;
   }
-  std::string temporary(target);
-  size_t slash = temporary.rfind('/');
-  temporary.resize(slash == std::string::npos ? 0 : slash + 1);
-  temporary += ".tavro-copy-XXXXXX";
-  int to = mkostemp(&temporary[0], O_CLOEXEC);
+  // The copy is written unnamed where the file system allows it, else under
+  // a hidden temporary name; either way it gets its name only when complete.
+  std::string folder = FolderOf(target);
+  std::string temporary;
+  int to = open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (to < 0) {
+    temporary = folder + ".tavro-copy-XXXXXX";
+    to = mkostemp(&temporary[0], O_CLOEXEC);
+  }
   if (to < 0) {
     close(from);
     return false;
@@ -100,11 +136,9 @@ bool CopyWholeFile(const char* source, const char* target) {
   struct timespec times[2] = {{0, UTIME_NOW}, info.st_mtim};
   bool ok = CopyContent(from, to, info.st_size) && fchmod(to, info.st_mode & 07777) == 0 &&
             futimens(to, times) == 0;
-  ok = close(to) == 0 && ok;
+  ok = ok && Publish(to, temporary, target);
+  close(to);
   close(from);
-  // Checked again just before the rename: the target may have changed meanwhile.
-  if (ok && !Protected(target)) ok = rename(temporary.c_str(), target) == 0;
-  else ok = false;
-  if (!ok) unlink(temporary.c_str());
+  if (!ok && !temporary.empty()) unlink(temporary.c_str());
   return ok;
 }

@@ -94,6 +94,21 @@ TEST(DateOrder, MatchesTheLiteralProcedureOnArraysOfManyShapes) {
   }
 }
 
+TEST(DateOrder, MatchesTheLiteralProcedureOnLongRunsOfTies) {
+  std::mt19937 random(1980);
+  for (size_t length : {500u, 1000u, 2000u}) {
+    for (unsigned distinct : {1u, 2u, 3u, 7u}) {
+      std::vector<uint32_t> stamps(length);
+      for (uint32_t& stamp : stamps) stamp = 1 + random() % distinct;
+      ASSERT_EQ(Order(stamps), ReferenceOrder(stamps)) << length << " entries, " << distinct << " values";
+    }
+    // Long equal runs broken by single smaller or greater entries.
+    std::vector<uint32_t> runs(length, 5);
+    for (size_t i = 0; i < length; i += 97) runs[i] = (i / 97) % 2 ? 1 : 9;
+    ASSERT_EQ(Order(runs), ReferenceOrder(runs));
+  }
+}
+
 TEST(DateOrder, StampsCompareInTimeOrderAsPlainIntegers) {
   // A later day is greater whatever the times of day.
   EXPECT_GT(Packed(2001, 5, 8, 0, 0, 0), Packed(2001, 5, 7, 23, 59, 58));
