@@ -1,6 +1,10 @@
 #include "run.h"
+#include "ui/linux_backends.h"
 
 int main() {
+  // Without a display and without a terminal nothing can be asked: end
+  // before anything is read or written.
+  if (!StartUserInterface()) return 2;
   RunProgram(nullptr);
   return 0;
 }

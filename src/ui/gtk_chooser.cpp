@@ -7,9 +7,9 @@
 #include "gtk_session.h"
 #include "platform/text.h"
 #include "run/shared_state.h"
-#include "ui.h"
+#include "linux_backends.h"
 
-int ChooseFolder(WindowHandle, const char* title, char* buffer, FolderKind kind) {
+int GtkChooseFolder(WindowHandle, const char* title, char* buffer, FolderKind kind) {
   if (!EnsureGtk()) return 0;
   GtkFileChooserNative* chooser =
       gtk_file_chooser_native_new(title, nullptr, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_OK", "_Cancel");

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "gtk_session.h"
-#include "ui.h"
+#include "linux_backends.h"
 
 namespace {
 // What closing the box (close box or Escape) answers: Cancel where there is
@@ -43,7 +43,7 @@ MessageAnswer FromResponse(int response, MessageButtons buttons) {
 }
 }  // namespace
 
-MessageAnswer ShowMessageBox(const char* text, const char* caption, MessageButtons buttons,
+MessageAnswer GtkShowMessageBox(const char* text, const char* caption, MessageButtons buttons,
                              MessageIcon icon, int defaultButton) {
   if (!EnsureGtk()) {
     // Without a display no question can be put; the safe answer is taken.

@@ -11,7 +11,7 @@
 #include "filelist/filelist.h"
 #include "gtk_session.h"
 #include "run/shared_state.h"
-#include "ui.h"
+#include "linux_backends.h"
 
 namespace {
 
@@ -154,7 +154,7 @@ void Post(WindowHandle handle, WorkerMessage::Kind kind, unsigned value, const c
 
 }  // namespace
 
-void RunProgressDialog(InstanceHandle) {
+void GtkRunProgressDialog(InstanceHandle) {
   if (!EnsureGtk()) {
     // No display to show a dialog on: the copy runs unseen and the run waits for it.
     CopyRunning = 1;
@@ -177,11 +177,11 @@ void RunProgressDialog(InstanceHandle) {
   while (gtk_events_pending()) gtk_main_iteration();
 }
 
-void SetProgressRange(WindowHandle dialog, unsigned, unsigned high) { Post(dialog, WorkerMessage::kRange, high); }
-void SetProgressPosition(WindowHandle dialog, unsigned position) {
+void GtkSetProgressRange(WindowHandle dialog, unsigned, unsigned high) { Post(dialog, WorkerMessage::kRange, high); }
+void GtkSetProgressPosition(WindowHandle dialog, unsigned position) {
   Post(dialog, WorkerMessage::kPosition, position);
 }
-void SetDialogCaption(WindowHandle dialog, const char* text) { Post(dialog, WorkerMessage::kCaption, 0, text); }
-void SendDialogCommand(WindowHandle dialog, int command) {
+void GtkSetDialogCaption(WindowHandle dialog, const char* text) { Post(dialog, WorkerMessage::kCaption, 0, text); }
+void GtkSendDialogCommand(WindowHandle dialog, int command) {
   Post(dialog, WorkerMessage::kCommand, static_cast<unsigned>(command));
 }

@@ -2,9 +2,9 @@
 // none, nothing happens.
 #include <gio/gio.h>
 
-#include "ui.h"
+#include "linux_backends.h"
 
-void OpenFolderInBrowser(WindowHandle, const char* folder) {
+void GtkOpenFolderInBrowser(WindowHandle, const char* folder) {
   gchar* uri = g_filename_to_uri(folder, nullptr, nullptr);
   if (uri == nullptr) return;
   g_app_info_launch_default_for_uri(uri, nullptr, nullptr);

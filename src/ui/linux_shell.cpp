@@ -1,0 +1,10 @@
+// Opening the target folder at the end: in the desktop's file browser, or in
+// the terminal by printing its path.
+#include "linux_backends.h"
+
+void OpenFolderInBrowser(WindowHandle owner, const char* folder) {
+  if (UsingTerminal())
+    TerminalOpenFolderInBrowser(folder);
+  else
+    GtkOpenFolderInBrowser(owner, folder);
+}

@@ -1,0 +1,131 @@
+// The folder browser in the terminal: a line, filled with the remembered
+// folder, edited with the line editor (Tab completes folder names).
+#include <editline/readline.h>
+#include <glib.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "linux_backends.h"
+#include "platform/text.h"
+#include "run/shared_state.h"
+
+namespace {
+bool escaped = false;
+
+// Reads the line editor's keys. Escape alone (not the start of a longer key
+// such as an arrow) gives up the choice, as Cancel does in the browser: it
+// ends the line as Enter would, and the line is then dropped.
+int ReadEditorKey(FILE*) {
+  unsigned char byte;
+  if (read(STDIN_FILENO, &byte, 1) != 1) return EOF;
+  if (byte == 27) {
+    struct pollfd input = {STDIN_FILENO, POLLIN, 0};
+    if (poll(&input, 1, 40) == 0) {
+      escaped = true;
+      return '\n';
+    }
+  }
+  return byte;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Offers folder names only.
+char* FolderNames(const char* text, int state) {
+  while (char* match = rl_filename_completion_function(text, state)) {
+    state = 1;
+    std::string path = match;
+    if (!path.empty() && path[0] == '~') {
+      const char* home = getenv("HOME");
+      path = std::string(home ? home : "") + path.substr(1);
+    }
+    if (IsFolder(path)) return match;
+    free(match);
+  }
+  return nullptr;
+}
+
+char** CompleteFolder(const char* text, int, int) {
+  rl_completion_append_character = '/';
+  return rl_completion_matches(text, FolderNames);
+}
+
+std::string ExpandHome(const std::string& path) {
+  if (path == "~" || path.compare(0, 2, "~/") == 0) {
+    const char* home = getenv("HOME");
+    return std::string(home ? home : "") + path.substr(1);
+  }
+  return path;
+}
+
+// One line of input; false when given up (Escape or end of input).
+bool ReadFolderLine(const std::string& prompt, std::string* line) {
+  escaped = false;
+  rl_attempted_completion_function = CompleteFolder;
+  rl_getc_function = ReadEditorKey;
+  char* text = readline(prompt.c_str());
+  if (text == nullptr || escaped) {
+    if (text == nullptr) printf("\n");
+    free(text);
+    return false;
+  }
+  *line = text;
+  free(text);
+  return true;
+}
+}  // namespace
+
+// The first prompt offers the remembered folder, which Enter accepts; after a
+// folder that would not do, the prompt is fresh and an empty line gives up.
+int TerminalChooseFolder(const char* title, char* buffer, FolderKind kind) {
+  printf("\n%s\n", title);
+  fflush(stdout);
+  bool fresh = false;
+  for (;;) {
+    std::string line;
+    std::string prompt = fresh ? std::string("Folder: ") : std::string("Folder [") + buffer + "]: ";
+    if (!ReadFolderLine(prompt, &line)) return 0;
+    if (line.empty()) {
+      if (fresh) return 0;
+      line = buffer;
+    }
+    fresh = true;
+    std::string path = ExpandHome(line);
+    if (!IsFolder(path)) {
+      bool exists = access(path.c_str(), F_OK) == 0;
+      if (kind != kTargetFolder || exists) {
+        printf("Not a folder: %s\n", path.c_str());
+        continue;
+      }
+      std::string question = "Create the folder " + path + "?";
+      if (TerminalShowMessageBox(question.c_str(), title, kButtonsYesNo, kIconQuestion, 2) != kAnswerYes) continue;
+      if (g_mkdir_with_parents(path.c_str(), 0777) != 0) {
+        printf("Cannot create: %s\n", path.c_str());
+        continue;
+      }
+    }
+    char resolved[PATH_MAX];
+    char chosen[kFolderSize];
+    if (realpath(path.c_str(), resolved) == nullptr) {
+      printf("Not a folder: %s\n", path.c_str());
+      continue;
+    }
+    bool root = strcmp(resolved, "/") == 0;
+    if (!FormatText(chosen, sizeof chosen, root ? "%s" : "%s/", resolved)) {
+      printf("Too long a path: %s\n", resolved);
+      continue;
+    }
+    memcpy(buffer, chosen, strlen(chosen) + 1);
+    return 1;
+  }
+}

@@ -1,0 +1,45 @@
+// The run's questions in the terminal: the same texts and captions as the
+// message boxes, answered with a key.
+#include <cctype>
+#include <cstdio>
+
+#include "linux_backends.h"
+#include "terminal_keys.h"
+
+MessageAnswer TerminalShowMessageBox(const char* text, const char* caption, MessageButtons buttons, MessageIcon,
+                                     int defaultButton) {
+  static const MessageAnswer answers[3][3] = {
+      {kAnswerOk}, {kAnswerYes, kAnswerNo}, {kAnswerYes, kAnswerNo, kAnswerCancel}};
+  static const char* const names[3][3] = {{"OK"}, {"Yes", "No"}, {"Yes", "No", "Cancel"}};
+  int count = buttons == kButtonsOk ? 1 : buttons == kButtonsYesNo ? 2 : 3;
+  int chosen = defaultButton >= 1 && defaultButton <= count ? defaultButton - 1 : 0;
+  // Escape, Ctrl+C and the end of input close the box: Cancel, else No, else OK.
+  MessageAnswer closed = answers[buttons][count - 1];
+
+  printf("\n%s: %s\n", caption, text);
+  for (int i = 0; i < count; i++) printf("%s[%c]%s", i ? " / " : "", names[buttons][i][0], names[buttons][i] + 1);
+  printf(" (Enter: %s) ", names[buttons][chosen]);
+  fflush(stdout);
+  BeginKeys();
+  MessageAnswer answer = closed;
+  for (;;) {
+    int key = ReadKey(-1);
+    if (key == '\r' || key == '\n') {
+      answer = answers[buttons][chosen];
+      break;
+    }
+    if (key == kKeyEscape || key == kKeyEnd || key == 3) break;
+    bool found = false;
+    for (int i = 0; i < count && key > 0; i++)
+      if (tolower(key) == tolower(names[buttons][i][0])) {
+        answer = answers[buttons][i];
+        found = true;
+      }
+    if (found) break;
+  }
+  EndKeys();
+  for (int i = 0; i < count; i++)
+    if (answers[buttons][i] == answer) printf("%s\n", names[buttons][i]);
+  fflush(stdout);
+  return answer;
+}

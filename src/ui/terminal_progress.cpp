@@ -1,0 +1,138 @@
+// The progress of the copy in the terminal: one line redrawn in place, or
+// plain lines where the output is no terminal. Escape or Ctrl+C asks
+// "Really Stop?!" while the copy goes on.
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "copy/copy_worker.h"
+#include "filelist/filelist.h"
+#include "linux_backends.h"
+#include "run/shared_state.h"
+#include "terminal_keys.h"
+
+namespace {
+std::atomic<unsigned> high{0};
+std::atomic<unsigned> position{0};
+std::atomic<bool> ended{false};
+std::mutex captionMutex;
+std::string caption;
+bool showing = false;         // the progress line is on the screen
+std::string openedFolder;     // the target, to be named once the line is done
+
+using Clock = std::chrono::steady_clock;
+
+std::string Caption() {
+  std::lock_guard<std::mutex> guard(captionMutex);
+  return caption;
+}
+
+// Draws the line; on a terminal in place, else as a plain line when it changed.
+void Draw(bool inPlace, std::string* last) {
+  std::string text = Caption();
+  if (!inPlace) {
+    if (text != *last) printf("%s\n", text.c_str());
+    *last = text;
+    fflush(stdout);
+    return;
+  }
+  const int width = 30;
+  unsigned top = high.load(), at = position.load();
+  int filled = top == 0 ? 0 : static_cast<int>(std::min<double>(1.0, static_cast<double>(at) / top) * width);
+  printf("\r[%s%s] %s\033[K", std::string(filled, '#').c_str(), std::string(width - filled, '-').c_str(),
+         text.c_str());
+  fflush(stdout);
+}
+
+// Escape, Ctrl+C or Enter: the same handling as the dialog's Cancel.
+void Command() {
+  if (CopyRunning == 1 &&
+      TerminalShowMessageBox("Really Stop?!", "?!", kButtonsYesNo, kIconQuestion, 2) != kAnswerYes)
+    return;
+  CopyRunning = 0;
+  ended = true;
+}
+
+bool IsCommandKey(int key) { return key == kKeyEscape || key == 3 || key == '\r' || key == '\n'; }
+}  // namespace
+
+void TerminalRunProgressDialog() {
+  high = FileCount > 0xFFFF ? static_cast<unsigned>(FileCount) : (FileCount & 0xFFFF);
+  position = 0;
+  ended = false;
+  {
+    std::lock_guard<std::mutex> guard(captionMutex);
+    caption = "Progress.........";
+    showing = true;
+  }
+  const bool inPlace = isatty(STDOUT_FILENO);
+  std::string last;
+  printf("\n");
+  BeginKeys();
+  Draw(inPlace, &last);
+  // The copy starts after half a second; a command before then ends it unstarted.
+  Clock::time_point start = Clock::now() + std::chrono::milliseconds(500);
+  bool started = false;
+  Clock::time_point drawn = Clock::now();
+  while (!ended) {
+    int wait = 200;
+    if (!started) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(start - Clock::now()).count();
+      if (left <= 0) {
+        CopyRunning = 1;
+        WorkerThread = rt::BeginThread(CopyWorker, 0, nullptr);
+        started = true;
+        continue;
+      }
+      wait = static_cast<int>(std::min<long long>(wait, left));
+    }
+    int key = ReadKey(wait);
+    if (key == kKeyEnd) {
+      // Input has ended: no stop can be asked for any more; the copy runs on.
+      usleep(wait * 1000);
+    } else if (IsCommandKey(key)) {
+      if (inPlace) printf("\n");
+      Command();
+      last.clear();
+    }
+    if (Clock::now() - drawn >= std::chrono::milliseconds(200)) {
+      Draw(inPlace, &last);
+      drawn = Clock::now();
+    }
+  }
+  Draw(inPlace, &last);
+  printf("\n");
+  std::lock_guard<std::mutex> guard(captionMutex);
+  showing = false;
+  if (!openedFolder.empty()) printf("Target folder: %s\n", openedFolder.c_str());
+  openedFolder.clear();
+  fflush(stdout);
+  EndKeys();
+}
+
+// There is no file browser to open: the target's path is printed, after the
+// progress line when that is still on the screen.
+void TerminalOpenFolderInBrowser(const char* folder) {
+  std::lock_guard<std::mutex> guard(captionMutex);
+  if (showing) {
+    openedFolder = folder;
+    return;
+  }
+  printf("Target folder: %s\n", folder);
+  fflush(stdout);
+}
+
+void TerminalSetProgressRange(unsigned, unsigned top) { high = top; }
+void TerminalSetProgressPosition(unsigned at) { position = at; }
+void TerminalSetDialogCaption(const char* text) {
+  std::lock_guard<std::mutex> guard(captionMutex);
+  caption = text;
+}
+void TerminalSendDialogCommand(int command) {
+  if ((command == kCommandOk || command == kCommandCancel) && CopyRunning == 0) ended = true;
+}
