@@ -90,7 +90,7 @@ unset LD_PRELOAD
 # The browser fills its tree and selects the remembered folder as it opens;
 # a person looks before pressing Enter, and so does this script.
 settle=1
-[ "$platform" = windows ] && settle=3
+[ "$platform" = windows ] && settle=5
 first=$(wait_window "$browser") || fail "the source browser did not open"
 sleep $settle && shot 1-source-browser
 press "$first" Return

@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -15,6 +16,9 @@ static void MaybeWait(int fd) {
   const char *folder = getenv("TAVRO_SLOW_FOLDER");
   const char *delay = getenv("TAVRO_SLOW_MS");
   if (folder == NULL || delay == NULL) return;
+  /* Only files can lie in the folder; pipes and sockets pass at once. */
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return;
   char link[64], path[4096];
   snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
   ssize_t length = readlink(link, path, sizeof path - 1);
