@@ -43,9 +43,10 @@ std::vector<uint32_t> LiteralOrder(std::vector<uint32_t> stamps) {
 
 void BM_Order(benchmark::State& state) {
   std::vector<uint32_t> stamps = Stamps(static_cast<Shape>(state.range(0)), state.range(1));
-  std::vector<uint32_t> order;
+  std::vector<uint32_t> order(stamps.size());
+  std::vector<uint64_t> scratch(ExchangeSortScratch(stamps.size()));
   for (auto _ : state) {
-    ExchangeSortOrder(stamps.data(), stamps.size(), &order);
+    ExchangeSortOrder(stamps.data(), stamps.size(), order.data(), scratch.data());
     benchmark::DoNotOptimize(order.data());
   }
   state.SetItemsProcessed(state.iterations() * state.range(1));
@@ -54,10 +55,11 @@ void BM_Order(benchmark::State& state) {
 // The literal procedure; its counter tells how many times slower it is.
 void BM_LiteralOrder(benchmark::State& state) {
   std::vector<uint32_t> stamps = Stamps(static_cast<Shape>(state.range(0)), state.range(1));
-  std::vector<uint32_t> order;
+  std::vector<uint32_t> order(stamps.size());
+  std::vector<uint64_t> scratch(ExchangeSortScratch(stamps.size()));
   auto start = std::chrono::steady_clock::now();
   const int rounds = 5;
-  for (int i = 0; i < rounds; i++) ExchangeSortOrder(stamps.data(), stamps.size(), &order);
+  for (int i = 0; i < rounds; i++) ExchangeSortOrder(stamps.data(), stamps.size(), order.data(), scratch.data());
   double fast = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / rounds;
   double literal = 0;
   for (auto _ : state) {

@@ -15,15 +15,21 @@
 #include "stamp_order.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
-// Counts over positions 0..size-1, with prefix sums and k-th free slot search.
+// Counts over positions 0..size-1, with prefix sums and k-th free slot
+// search, kept in size + 1 entries of the caller's memory.
 class Fenwick {
  public:
-  void Reset(size_t size) { tree_.assign(size + 1, 0); }
+  void Reset(int32_t* storage, size_t size) {
+    tree_ = storage;
+    entries_ = size + 1;
+    memset(tree_, 0, entries_ * sizeof *tree_);
+  }
   void Add(size_t position, int32_t delta) {
-    for (size_t i = position + 1; i < tree_.size(); i += i & (0 - i)) tree_[i] += delta;
+    for (size_t i = position + 1; i < entries_; i += i & (0 - i)) tree_[i] += delta;
   }
   // Sum over positions 0..position-1.
   int32_t Prefix(size_t position) const {
@@ -35,9 +41,9 @@ class Fenwick {
   size_t Find(int32_t rank) const {
     size_t position = 0;
     size_t step = 1;
-    while (step * 2 < tree_.size()) step *= 2;
+    while (step * 2 < entries_) step *= 2;
     for (; step > 0; step /= 2) {
-      if (position + step < tree_.size() && tree_[position + step] <= rank) {
+      if (position + step < entries_ && tree_[position + step] <= rank) {
         position += step;
         rank -= tree_[position];
       }
@@ -46,7 +52,8 @@ class Fenwick {
   }
 
  private:
-  std::vector<int32_t> tree_;
+  int32_t* tree_ = nullptr;
+  size_t entries_ = 0;
 };
 
 struct Insertion {
@@ -54,13 +61,20 @@ struct Insertion {
   uint32_t index;
 };
 
+// The working memory of one run of equal stamps; each array holds as many
+// entries as the run has members (the slots one more).
+struct RunMemory {
+  Insertion* log;
+  uint32_t* queue;
+  int32_t* slots;
+};
+
 // Orders one run of c equal stamps. smaller[j] is the number of smaller
 // entries before the run's j-th member (non-decreasing), total the number of
-// smaller entries overall. Appends the members' final order to out.
-void OrderEqualRun(const uint32_t* smaller, uint32_t c, uint32_t total, std::vector<Insertion>& log,
-                   Fenwick& slots, std::vector<uint32_t>& queue, std::vector<uint32_t>& out) {
+// smaller entries overall. Writes the members' final order to out.
+void OrderEqualRun(const uint32_t* smaller, uint32_t c, uint32_t total, const RunMemory& memory, uint32_t* out) {
   if (smaller[0] == total) {  // no smaller entry after the first: nothing moves
-    for (uint32_t j = 0; j < c; j++) out.push_back(j);
+    for (uint32_t j = 0; j < c; j++) out[j] = j;
     return;
   }
   // The first member joins the queue; after it, each event (a smaller place
@@ -71,8 +85,9 @@ void OrderEqualRun(const uint32_t* smaller, uint32_t c, uint32_t total, std::vec
   int64_t frozenMember = -1;
   uint32_t firstUnprocessed = c;
   bool frozen = false;
-  log.clear();
-  log.push_back(Insertion{0, 0});
+  Insertion* log = memory.log;
+  size_t logged = 0;
+  log[logged++] = Insertion{0, 0};
   for (uint32_t j = 1; j < c && !frozen; j++) {
     uint64_t gap = smaller[j] - smaller[j - 1];
     if (events + gap > successful) {  // freezes at a smaller place before member j
@@ -89,7 +104,7 @@ void OrderEqualRun(const uint32_t* smaller, uint32_t c, uint32_t total, std::vec
       frozen = true;
       break;
     }
-    log.push_back(Insertion{j, head});  // joins at the tail, just before the head
+    log[logged++] = Insertion{j, head};  // joins at the tail, just before the head
     size++;
     head++;
     events++;
@@ -97,10 +112,11 @@ void OrderEqualRun(const uint32_t* smaller, uint32_t c, uint32_t total, std::vec
   if (!frozen) head = static_cast<uint32_t>((head + (successful - events)) % size);
 
   // Lay the queue out from the insertions, last first, each in its free slot.
-  queue.assign(size, 0);
-  slots.Reset(size);
+  uint32_t* queue = memory.queue;
+  Fenwick slots;
+  slots.Reset(memory.slots, size);
   for (uint32_t i = 0; i < size; i++) slots.Add(i, 1);
-  for (size_t i = log.size(); i-- > 0;) {
+  for (size_t i = logged; i-- > 0;) {
     size_t slot = slots.Find(static_cast<int32_t>(log[i].index));
     queue[slot] = log[i].member;
     slots.Add(slot, -1);
@@ -108,42 +124,50 @@ void OrderEqualRun(const uint32_t* smaller, uint32_t c, uint32_t total, std::vec
 
   // The queue holds the last `size` smaller places; members not yet reached
   // keep their own places. Merge both by place.
-  if (frozenMember >= 0) out.push_back(static_cast<uint32_t>(frozenMember));
+  if (frozenMember >= 0) *out++ = static_cast<uint32_t>(frozenMember);
   const uint64_t firstPlace = uint64_t{total} - size + 1;  // 1-based smaller place of the head
   uint32_t member = firstUnprocessed;
   for (uint32_t q = 0; q < size; q++) {
     uint64_t place = firstPlace + q;
-    while (member < c && smaller[member] < place) out.push_back(member++);
-    out.push_back(queue[(head + q) % size]);
+    while (member < c && smaller[member] < place) *out++ = member++;
+    *out++ = queue[(head + q) % size];
   }
-  while (member < c) out.push_back(member++);
+  while (member < c) *out++ = member++;
 }
 
 }  // namespace
 
-void ExchangeSortOrder(const uint32_t* stamps, size_t count, std::vector<uint32_t>* order) {
-  order->resize(count);
-  for (size_t i = 0; i < count; i++) (*order)[i] = static_cast<uint32_t>(i);
-  std::stable_sort(order->begin(), order->end(),
-                   [stamps](uint32_t a, uint32_t b) { return stamps[a] < stamps[b]; });
+size_t ExchangeSortScratch(size_t count) { return 4 * count + 1; }
+
+void ExchangeSortOrder(const uint32_t* stamps, size_t count, uint32_t* order, uint64_t* scratch) {
+  // Stamp and first index in one key: sorting the keys orders by stamp and
+  // keeps equal stamps in their first order, without a buffer of its own.
+  uint64_t* keys = scratch;
+  for (size_t i = 0; i < count; i++) keys[i] = (uint64_t{stamps[i]} << 32) | i;
+  std::sort(keys, keys + count);
+  for (size_t i = 0; i < count; i++) order[i] = static_cast<uint32_t>(keys[i]);
+
+  // The keys' room, now free, holds each run's members and their counts.
+  uint32_t* members = reinterpret_cast<uint32_t*>(scratch);
+  uint32_t* smaller = members + count;
+  int32_t* beforeTree = reinterpret_cast<int32_t*>(smaller + count);
+  uint32_t* runOrder = reinterpret_cast<uint32_t*>(beforeTree + count + 1);
+  RunMemory memory;
+  memory.queue = runOrder + count;
+  memory.slots = reinterpret_cast<int32_t*>(memory.queue + count);
+  memory.log = reinterpret_cast<Insertion*>(memory.slots + count + 1);
 
   Fenwick before;  // positions of the entries with smaller stamps seen so far
-  before.Reset(count);
-  Fenwick slots;
-  std::vector<uint32_t> smaller, runOrder, queue;
-  std::vector<Insertion> log;
-  std::vector<uint32_t> members;
+  before.Reset(beforeTree, count);
   for (size_t start = 0; start < count;) {
     size_t end = start;
-    while (end < count && stamps[(*order)[end]] == stamps[(*order)[start]]) end++;
+    while (end < count && stamps[order[end]] == stamps[order[start]]) end++;
     uint32_t c = static_cast<uint32_t>(end - start);
-    members.assign(order->begin() + start, order->begin() + end);  // in original order
-    smaller.resize(c);
+    memcpy(members, order + start, c * sizeof *members);  // in original order
     for (uint32_t j = 0; j < c; j++) smaller[j] = static_cast<uint32_t>(before.Prefix(members[j]));
-    runOrder.clear();
-    OrderEqualRun(smaller.data(), c, static_cast<uint32_t>(start), log, slots, queue, runOrder);
+    OrderEqualRun(smaller, c, static_cast<uint32_t>(start), memory, runOrder);
     for (uint32_t j = 0; j < c; j++) {
-      (*order)[start + j] = members[runOrder[j]];
+      order[start + j] = members[runOrder[j]];
       before.Add(members[j], 1);
     }
     start = end;
