@@ -1,7 +1,10 @@
 // The two remembered folders in a key file of their own,
 // ${XDG_CONFIG_HOME:-$HOME/.config}/Tavro/settings.ini, group Tavro. A file
 // that cannot be read or understood means the defaults.
+#include <fcntl.h>
 #include <glib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -22,14 +25,34 @@ std::string SettingsFolder() {
   return std::string(home) + "/.config/Tavro";
 }
 
+constexpr off_t kLargestSettings = 1 << 20;
+
+// The content of the settings file, when it is an ordinary file of a
+// sensible size. Opened without blocking: a pipe or a device in its place
+// would otherwise hold the program before it has shown anything.
+bool ReadSettingsFile(const std::string& path, std::string* content) {
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info;
+  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestSettings;
+  if (ok) {
+    content->resize(static_cast<size_t>(info.st_size));
+    ssize_t got = read(fd, &(*content)[0], content->size());
+    ok = got == info.st_size;
+  }
+  close(fd);
+  return ok;
+}
+
 // The settings file, loaded; an empty key file when there is none or it is unreadable.
 GKeyFile* LoadSettings(const std::string& path) {
   GKeyFile* settings = g_key_file_new();
-  if (!path.empty() && !g_key_file_load_from_file(settings, path.c_str(), G_KEY_FILE_KEEP_COMMENTS, nullptr)) {
-    g_key_file_free(settings);
-    settings = g_key_file_new();
-  }
-  return settings;
+  std::string content;
+  if (!path.empty() && ReadSettingsFile(path, &content) &&
+      g_key_file_load_from_data(settings, content.data(), content.size(), G_KEY_FILE_KEEP_COMMENTS, nullptr))
+    return settings;
+  g_key_file_free(settings);
+  return g_key_file_new();
 }
 // Undoes the key file's escapes (\s \n \t \r \\). Read as raw bytes, since a
 // folder's name need not be UTF-8, which the key file's own string reading demands.

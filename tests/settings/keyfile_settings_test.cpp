@@ -28,6 +28,17 @@ TEST(SettingsFile, AFileThatCannotBeParsedGivesTheDefaults) {
   store::Clear();
 }
 
+TEST(SettingsFile, APipeInItsPlaceCountsAsAbsentAndHoldsNothingUp) {
+  store::Clear();
+  std::string folder = std::string(getenv("XDG_CONFIG_HOME")) + "Tavro/";
+  testfs::MakeFolder(folder);
+  testfs::MakeSystemEntry(folder, "settings.ini");  // a pipe nobody writes to
+  EXPECT_EQ(Read("SourcePath"), "/");
+  WriteFolderSetting("SourcePath", "/photos/");
+  EXPECT_EQ(Read("SourcePath"), "/photos/");
+  store::Clear();
+}
+
 TEST(SettingsFile, IsReplacedWholeAndLeavesNoTemporaryFile) {
   store::Clear();
   WriteFolderSetting("SourcePath", "/a/");
