@@ -1,46 +1,44 @@
 #include "copy_worker.h"
 
-#include <cstring>
-#include <string>
-#include <unordered_set>
+#include <cstdio>
 
 #include "platform/text.h"
 #include "run/shared_state.h"
 #include "ui/ui.h"
 
+CopyFailure CopyFailures[kFailuresShown];
+unsigned CopyFailureCount = 0;
+
 namespace {
-// When the target is the source folder itself, a new name can equal the name
-// of another listed file (left there by an earlier run); replacing it would
-// destroy a source file before it is copied. These names are kept apart.
-std::unordered_set<std::string> ListedNamesInTarget() {
-  std::unordered_set<std::string> names;
-  if (!IsSameFolder(SourceFolder, TargetFolder)) return names;
-  for (BlockHandle node = FileList; node != nullptr;) {
-    FileEntry* entry = static_cast<FileEntry*>(LockBlock(node));
-    names.insert(static_cast<const char*>(LockBlock(entry->name)));
-    UnlockBlock(entry->name);
-    BlockHandle next = entry->next;
-    UnlockBlock(node);
-    node = next == node ? nullptr : next;
+// A copy may replace a file of its target name, but never one of the listed
+// files, which may not have been copied yet: a source file in the target
+// folder itself, or one that a source link leads to, under whatever name.
+bool MayReplace(const FileIdentity& existing, void*) { return !IsListedFile(existing); }
+
+void RecordFailure(const char* name, FileError error) {
+  if (CopyFailureCount < kFailuresShown) {
+    CopyFailure& failure = CopyFailures[CopyFailureCount];
+    snprintf(failure.name, sizeof failure.name, "%s", name);
+    DescribeFileError(error, failure.reason, sizeof failure.reason);
   }
-  return names;
+  CopyFailureCount++;
 }
 
 // Copies one listed file under its new name. Paths that do not fit their
-// buffers are passed over like a failed copy, never cut short.
-void CopyOne(unsigned sequence, const FileEntry& entry, const char* name,
-             const std::unordered_set<std::string>& protectedNames) {
+// buffers are never cut short: the file is not copied.
+FileError CopyOne(unsigned sequence, const FileEntry& entry, const char* name) {
   char source[300], target[300];
-  if (!FormatText(source, sizeof source, "%s%s", SourceFolder, name)) return;
-  if (!ComposeTargetName(target, sizeof target, sequence, entry.stamp, name)) return;
-  if (!protectedNames.empty() && protectedNames.count(target + strlen(TargetFolder)) != 0) return;
-  CopyWholeFile(source, target);
+  if (!FormatText(source, sizeof source, "%s%s", SourceFolder, name) ||
+      !ComposeTargetName(target, sizeof target, sequence, entry.stamp, name))
+    return kNameTooLong;
+  return CopyWholeFile(source, target, MayReplace, nullptr);
 }
 }  // namespace
 
 void CopyWorker(void* dialog) {
   SetProgressRange(dialog, 0, ProgressHighBound(FileCount));
-  const std::unordered_set<std::string> protectedNames = ListedNamesInTarget();
+  CopyFailureCount = 0;
+  RemoveLeftoverCopies(TargetFolder);
   unsigned sequence = 0;
   BlockHandle node = FileList;
   // The stop test comes before each file; a stop never interrupts a copy.
@@ -51,7 +49,8 @@ void CopyWorker(void* dialog) {
     SetDialogCaption(dialog, caption);
     FileEntry* entry = static_cast<FileEntry*>(LockBlock(node));
     const char* name = static_cast<const char*>(LockBlock(entry->name));
-    CopyOne(sequence, *entry, name, protectedNames);
+    FileError error = CopyOne(sequence, *entry, name);
+    if (error != kNoError) RecordFailure(name, error);
     sequence++;
     UnlockBlock(entry->name);
     BlockHandle next = entry->next;

@@ -17,4 +17,5 @@ void ReleaseFileList() {
     node = last ? nullptr : next;
   }
   FileList = nullptr;
+  ForgetListedFiles();
 }

@@ -44,6 +44,12 @@ PackedDateTime GetFileStamp(const char* name);
 // Puts the list's payloads into ascending stamp order.
 void SortByStamp();
 
+// Whether the file with this identity is one of the listed files, whatever
+// path leads to it. Also true when that cannot be told for want of memory.
+bool IsListedFile(const FileIdentity& identity);
+// Forgets what IsListedFile learned of the list; the scan and the release do it.
+void ForgetListedFiles();
+
 // Year, month, day, hour and minute fields of a stamp.
 inline unsigned StampYear(PackedDateTime s) { return ((s >> 25) & 0x7F) + 1980; }
 inline unsigned StampMonth(PackedDateTime s) { return (s >> 21) & 0x0F; }

@@ -32,6 +32,7 @@ void FillNode(BlockHandle node, const rt::FindRecord& found) {
 void ScanSourceFolder(const char* folder) {
   FileCount = 0;
   FileList = nullptr;
+  ForgetListedFiles();
   char pattern[kFolderSize + 4];
   rt::FindRecord found;
   if (!FormatText(pattern, sizeof pattern, "%s*.*", folder) || rt::FindFirstEntry(pattern, &found, 0) != 0) {

@@ -50,14 +50,49 @@ bool ToFatDateTime(FileTime local, uint16_t* date, uint16_t* time);
 // The folder used where none has been remembered yet ("C:\\" or "/").
 extern const char kDefaultFolder[];
 
+// Why a file operation failed: the platform's own number (errno,
+// GetLastError) or one of the program's reasons below; kNoError on success.
+typedef int FileError;
+constexpr FileError kNoError = 0;
+constexpr FileError kNameTooLong = -1;      // a composed path does not fit its buffer
+constexpr FileError kNotOrdinaryFile = -2;  // no ordinary file any more when opened
+// The reason in words, the system's own text where it has one; never longer
+// than the buffer.
+void DescribeFileError(FileError error, char* buffer, size_t size);
+
+// What makes a file the same file whatever path leads to it: its number on
+// its volume, its size and its last write time. The volume is left out on
+// purpose, so that a file seen through a network share or a view of its
+// folder is still recognised; size and time keep a chance match of numbers
+// from two volumes out.
+struct FileIdentity {
+  uint64_t number;
+  uint64_t size;
+  int64_t write;
+};
+// The identity of the file a path leads to (links followed); false when it
+// cannot be looked at.
+bool ReadFileIdentity(const char* path, FileIdentity* identity);
+
 // Deletes an ordinary file; a read-only file is refused. False on failure.
 bool DeleteOrdinaryFile(const char* path);
+
+// Asked before an existing file of the target name is replaced, with the
+// identity of that file; false keeps it.
+typedef bool (*ReplaceCheck)(const FileIdentity& existing, void* context);
 // Copies a whole file: content, attributes and last write time. An existing
-// file of the target name is replaced unless it is read-only or hidden, in
-// which case the copy fails. False on any failure; the source is never changed.
-bool CopyWholeFile(const char* source, const char* target);
-// Whether two folder paths name the same folder on disk (not merely the same
-// text). False when either cannot be looked at.
+// file of the target name is replaced unless it is read-only or hidden, is no
+// ordinary file, or the check refuses it. A source that is no ordinary file
+// when it is opened is not read. Answers kNoError or the reason; the source
+// is never changed, and no partly written copy is left under the target name.
+FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck mayReplace, void* context);
+// Removes from the folder what copies of earlier, ended runs left unfinished;
+// never what a run still going is writing.
+void RemoveLeftoverCopies(const char* folder);
+// Whether two folder paths name the same folder on disk, whatever paths lead
+// to it: by identity, else by a short-lived hidden probe file made in b and
+// looked for in a (for shares and views whose identity differs). False when
+// either cannot be looked at.
 bool IsSameFolder(const char* a, const char* b);
 
 // Ends the process at once with the code; nothing is cleaned up.

@@ -1,37 +1,61 @@
-// The whole-file copy on POSIX. The copy is written under a temporary hidden
-// name in the target folder and renamed into place only when complete, so a
-// partly written file never stands under the final name.
+// The whole-file copy on POSIX. The copy is written into an unnamed file
+// where the file system allows it, else under a hidden temporary name, and
+// gets its name only when complete, so a partly written file never stands
+// under the final name.
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "os.h"
+#include "posix_identity.h"
+#include "posix_temporary.h"
 
 namespace {
-// Opens the source for reading without touching its access time where allowed.
+// Opens the source for reading without blocking, since a pipe put in its
+// place would hold the copy for ever, and without touching its access time
+// where that is allowed.
 int OpenSource(const char* path) {
-  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = open(path, O_RDONLY | O_CLOEXEC);
+  const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+  int fd = open(path, flags | O_NOATIME);
+  if (fd < 0 && errno == EPERM) fd = open(path, flags);
   return fd;
 }
 
-// A file that may not be replaced: read-only for the user, hidden, or no file.
-bool Protected(const char* target) {
-  struct stat info;
-  if (lstat(target, &info) != 0) return false;  // absent: free to write
-  const char* slash = strrchr(target, '/');
-  const char* name = slash ? slash + 1 : target;
-  if (name[0] == '.') return true;
-  if (S_ISDIR(info.st_mode)) return true;
-  if (S_ISLNK(info.st_mode)) {
-    if (stat(target, &info) != 0) return true;
+// The folder part of a path, with its separator ("./" for a bare name).
+bool FolderOf(const char* path, char* folder, size_t size) {
+  const char* slash = strrchr(path, '/');
+  size_t length = slash ? static_cast<size_t>(slash - path + 1) : 0;
+  if (length + 3 > size) return false;
+  if (length == 0) {
+    memcpy(folder, "./", 3);
+  } else {
+    memcpy(folder, path, length);
+    folder[length] = '\0';
   }
-  return (info.st_mode & S_IWUSR) == 0;
+  return true;
+}
+
+// Whether the file that has the target name, if any, may be replaced: not
+// when it is read-only, hidden or no ordinary file, or the check refuses it.
+FileError MayReplaceTarget(const char* target, ReplaceCheck mayReplace, void* context) {
+  struct stat entry, file;
+  if (lstat(target, &entry) != 0) return errno == ENOENT ? kNoError : errno;
+  const char* slash = strrchr(target, '/');
+  if ((slash ? slash[1] : target[0]) == '.') return EACCES;
+  file = entry;
+  if (S_ISLNK(entry.st_mode) && stat(target, &file) != 0) return EEXIST;
+  if (!S_ISREG(file.st_mode)) return EEXIST;
+  if ((file.st_mode & S_IWUSR) == 0) return EACCES;
+  // Only the name is replaced, never the file behind a link; so only an
+  // entry that is a file itself can be one whose loss matters.
+  if (!S_ISLNK(entry.st_mode) && mayReplace != nullptr && !mayReplace(IdentityOf(entry), context)) return EEXIST;
+  return kNoError;
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -48,7 +72,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
 }
 
 // Copies the content, in the kernel where it can (which also lets the file
-// system share extents), else through a buffer.
+// system share extents), else through a buffer. False with errno set.
 bool CopyContent(int from, int to, off_t size) {
   off_t done = 0;
   for (;;) {
@@ -77,68 +101,82 @@ bool CopyContent(int from, int to, off_t size) {
     if (!WriteAll(to, buffer, static_cast<size_t>(got))) return false;
   }
 }
-}  // namespace
 
-namespace {
-// The folder part of a path, with its separator ("" for a bare name).
-std::string FolderOf(const char* path) {
-  const char* slash = strrchr(path, '/');
-  return slash ? std::string(path, slash - path + 1) : std::string();
-}
-
-// Gives the finished copy its name. An unnamed file is linked in, which also
-// fails rather than replace anything; a named temporary file is renamed.
-bool Publish(int fd, const std::string& temporary, const char* target) {
-  if (temporary.empty()) {
-    char link[64];
-    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    if (linkat(AT_FDCWD, link, AT_FDCWD, target, AT_SYMLINK_FOLLOW) == 0) return true;
-    if (errno != EEXIST || Protected(target)) return false;
-    // The name is taken by a file that may be replaced: through a named temporary.
-    std::string named = FolderOf(target) + ".tavro-copy-XXXXXX";
-    int placeholder = mkostemp(&named[0], O_CLOEXEC);
-    if (placeholder < 0) return false;
-    close(placeholder);
-    unlink(named.c_str());
-    if (linkat(AT_FDCWD, link, AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
-    if (Protected(target) || rename(named.c_str(), target) != 0) {
-      unlink(named.c_str());
-      return false;
-    }
-    return true;
-  }
-  return !Protected(target) && rename(temporary.c_str(), target) == 0;
-}
-}  // namespace
-
-bool CopyWholeFile(const char* source, const char* target) {
-  if (Protected(target)) return false;
-  int from = OpenSource(source);
-  if (from < 0) return false;
-  struct stat info;
-  if (fstat(from, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(from);
-    return false;
-  }
-  // The copy is written unnamed where the file system allows it, else under
-  // a hidden temporary name; either way it gets its name only when complete.
-  std::string folder = FolderOf(target);
-  std::string temporary;
-  int to = open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  if (to < 0) {
-    temporary = folder + ".tavro-copy-XXXXXX";
-    to = mkostemp(&temporary[0], O_CLOEXEC);
-  }
-  if (to < 0) {
-    close(from);
-    return false;
-  }
+// The content, the permissions and the last write time.
+FileError WriteCopy(int from, int to, const struct stat& info) {
   struct timespec times[2] = {{0, UTIME_NOW}, info.st_mtim};
-  bool ok = CopyContent(from, to, info.st_size) && fchmod(to, info.st_mode & 07777) == 0 &&
-            futimens(to, times) == 0;
-  ok = ok && Publish(to, temporary, target);
-  close(to);
+  if (!CopyContent(from, to, info.st_size) || fchmod(to, info.st_mode & 07777) != 0 || futimens(to, times) != 0)
+    return errno;
+  return kNoError;
+}
+
+// Gives the finished unnamed copy its name. Linking never replaces anything;
+// where the name is taken by a file that may be replaced, the copy is linked
+// under a locked temporary name and renamed over it.
+FileError LinkUnnamed(int fd, const char* folder, const char* target, ReplaceCheck mayReplace, void* context) {
+  char link[32];
+  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  if (linkat(AT_FDCWD, link, AT_FDCWD, target, AT_SYMLINK_FOLLOW) == 0) return kNoError;
+  if (errno != EEXIST) return errno;
+  FileError error = MayReplaceTarget(target, mayReplace, context);
+  if (error != kNoError) return error;
+  char named[PATH_MAX];
+  flock(fd, LOCK_EX | LOCK_NB);
+  for (int attempt = 0;; attempt++) {
+    if (!NewTemporaryName(folder, kCopyPrefix, named, sizeof named)) return kNameTooLong;
+    if (linkat(AT_FDCWD, link, AT_FDCWD, named, AT_SYMLINK_FOLLOW) == 0) break;
+    if (errno != EEXIST || attempt == 100) return errno;
+  }
+  SetCopyInProgress(named);
+  if (rename(named, target) == 0) error = kNoError;
+  else error = errno;
+  if (error != kNoError) unlink(named);
+  SetCopyInProgress(nullptr);
+  return error;
+}
+
+// Gives the finished copy under its temporary name the target name.
+FileError RenameTemporary(const char* temporary, const char* target, ReplaceCheck mayReplace, void* context) {
+  FileError error = MayReplaceTarget(target, mayReplace, context);
+  if (error == kNoError && rename(temporary, target) != 0) error = errno;
+  return error;
+}
+}  // namespace
+
+FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck mayReplace, void* context) {
+  char folder[PATH_MAX], temporary[PATH_MAX] = "";
+  if (!FolderOf(target, folder, sizeof folder)) return kNameTooLong;
+  int from = OpenSource(source);
+  if (from < 0) return errno;
+  FileError error = kNoError;
+  int to = -1;
+  struct stat info;
+  if (fstat(from, &info) != 0) {
+    error = errno;
+  } else if (!S_ISREG(info.st_mode)) {
+    error = kNotOrdinaryFile;
+  } else if (fcntl(from, F_SETFL, O_RDONLY) != 0) {  // an ordinary file: reads may block again
+    error = errno;
+  } else {
+    to = open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (to < 0) {
+      to = MakeLockedTemporary(folder, kCopyPrefix, temporary, sizeof temporary);
+      if (to < 0) error = errno;
+      else SetCopyInProgress(temporary);
+    }
+  }
+  if (error == kNoError) error = WriteCopy(from, to, info);
+  if (error == kNoError)
+    error = temporary[0] != '\0' ? RenameTemporary(temporary, target, mayReplace, context)
+                                 : LinkUnnamed(to, folder, target, mayReplace, context);
+  // Some file systems report a failed write only when the file is closed:
+  // a copy that was not written whole does not keep its name.
+  if (to >= 0 && close(to) != 0 && errno != EINTR && error == kNoError) {
+    error = errno;
+    unlink(target);
+  }
   close(from);
-  if (!ok && !temporary.empty()) unlink(temporary.c_str());
-  return ok;
+  if (error != kNoError && temporary[0] != '\0') unlink(temporary);
+  SetCopyInProgress(nullptr);
+  return error;
 }

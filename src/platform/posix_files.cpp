@@ -1,10 +1,31 @@
 // File operations and the process end on POSIX.
+#include <errno.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
 #include "os.h"
+#include "posix_identity.h"
+#include "posix_temporary.h"
+#include "system_error.h"
+#include "text.h"
 
 const char kDefaultFolder[] = "/";
+
+void DescribeSystemError(FileError error, char* buffer, size_t size) {
+  char text[128];
+  snprintf(buffer, size, "%s", strerror_r(error, text, sizeof text));
+}
+
+bool ReadFileIdentity(const char* path, FileIdentity* identity) {
+  struct stat info;
+  if (stat(path, &info) != 0) return false;
+  *identity = IdentityOf(info);
+  return true;
+}
 
 bool DeleteOrdinaryFile(const char* path) {
   struct stat info;
@@ -15,10 +36,29 @@ bool DeleteOrdinaryFile(const char* path) {
   return unlink(path) == 0;
 }
 
+namespace {
+// A probe file made in folder b and looked for in folder a: a share or a
+// view of a folder has an identity of its own, but shows the same files.
+bool ProbeSeenInBoth(const char* a, const char* b) {
+  char probe[PATH_MAX], seen[PATH_MAX];
+  int fd = MakeLockedTemporary(b, kProbePrefix, probe, sizeof probe);
+  if (fd < 0) return false;
+  const char* name = probe + strlen(b);
+  struct stat info;
+  bool same = FormatText(seen, sizeof seen, "%s%s", a, name) && lstat(seen, &info) == 0;
+  unlink(probe);
+  close(fd);
+  return same;
+}
+}  // namespace
+
 bool IsSameFolder(const char* a, const char* b) {
   struct stat first, second;
   if (stat(a, &first) != 0 || stat(b, &second) != 0) return false;
-  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+  if (first.st_dev == second.st_dev && first.st_ino == second.st_ino) return true;
+  size_t length = strlen(b);
+  if (length == 0 || b[length - 1] != '/' || a[0] == '\0' || a[strlen(a) - 1] != '/') return false;
+  return ProbeSeenInBoth(a, b);
 }
 
 void EndProcess(int code) { _exit(code); }

@@ -4,7 +4,6 @@
 int main() {
   // Without a display and without a terminal nothing can be asked: end
   // before anything is read or written.
-  if (!StartUserInterface()) return 2;
-  RunProgram(nullptr);
-  return 0;
+  if (!StartUserInterface()) return kExitNoUserInterface;
+  return RunProgram(nullptr);
 }

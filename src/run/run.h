@@ -3,8 +3,13 @@
 
 #include "ui/ui.h"
 
-// The program's entry: one run on the main thread; returns when it is over.
-void RunProgram(InstanceHandle instance);
+// The program's exit codes beyond the fatal errors of the list (1 to 5).
+constexpr int kExitFilesNotCopied = 6;  // the run ended, but some files could not be copied
+constexpr int kExitNoUserInterface = 7;  // neither a display nor a terminal to ask on
+
+// The program's entry: one run on the main thread; returns when it is over,
+// with 0, or kExitFilesNotCopied after a copy that left files out.
+int RunProgram(InstanceHandle instance);
 // Deletes the target folder's ordinary files (not the folder, its subfolders,
 // or hidden, system and read-only files).
 void ClearTargetFolder();

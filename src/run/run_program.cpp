@@ -1,3 +1,4 @@
+#include "copy/copy_worker.h"
 #include "filelist/filelist.h"
 #include "platform/text.h"
 #include "run.h"
@@ -14,23 +15,26 @@ MessageAnswer AskClearTarget() {
   return ShowMessageBox(text, "?!", kButtonsYesNoCancel, kIconQuestion, 1);
 }
 
-// Waits for a worker that may still be finishing its last file, then gives
-// the list back.
-void EndRun() {
+// Waits for a worker that may still be finishing its last file, tells which
+// files it could not copy, then gives the list back.
+int EndRun() {
   if (WorkerThread != nullptr) {
     rt::WaitForThread(WorkerThread);
     WorkerThread = nullptr;
   }
+  bool failed = ReportCopyFailures();
   ReleaseFileList();
+  return failed ? kExitFilesNotCopied : 0;
 }
 }  // namespace
 
-void RunProgram(InstanceHandle instance) {
+int RunProgram(InstanceHandle instance) {
   programInstance = instance;
+  CopyFailureCount = 0;
   ReadFolderSetting("SourcePath", SourceFolder, kDefaultFolder);
   ReadFolderSetting("TargetPath", TargetFolder, kDefaultFolder);
 
-  if (!ChooseFolder(nullptr, "Auswahl Quell Verzeichnis ", SourceFolder, kSourceFolder)) return;
+  if (!ChooseFolder(nullptr, "Auswahl Quell Verzeichnis ", SourceFolder, kSourceFolder)) return 0;
   WriteFolderSetting("SourcePath", SourceFolder);
   // The source is read now, before the target is known.
   ScanSourceFolder(SourceFolder);
@@ -41,5 +45,5 @@ void RunProgram(InstanceHandle instance) {
     if (answer == kAnswerYes) ClearTargetFolder();
     if (answer != kAnswerCancel) RunProgressDialog(programInstance);
   }
-  EndRun();
+  return EndRun();
 }

@@ -3,6 +3,5 @@
 #include "run.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  RunProgram(instance);
-  return 0;
+  return RunProgram(instance);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "copy/copy_worker.h"
+#include "copy_run.h"
 #include "list_helpers.h"
 #include "run/run.h"
 #include "run/shared_state.h"
@@ -41,36 +42,6 @@ TEST(ProgressRange, HoldsTheTrueBoundBeyondSixteenBits) {
   EXPECT_EQ(ProgressHighBound(65537), 65536u);
   EXPECT_EQ(ProgressHighBound(1000000), 999999u);
 }
-
-class CopyRun : public ::testing::Test {
- protected:
-  void SetUp() override {
-    script::Reset();
-    source_ = testfs::NewFolder();
-    target_ = testfs::NewFolder();
-    snprintf(SourceFolder, kFolderSize, "%s", source_.c_str());
-    snprintf(TargetFolder, kFolderSize, "%s", target_.c_str());
-  }
-  void TearDown() override {
-    ReleaseFileList();
-    testfs::RemoveTree(source_);
-    testfs::RemoveTree(target_);
-  }
-
-  // Lists files of the source with the given stamps, in this order.
-  void ListFiles(const std::vector<ListItem>& items) {
-    for (const ListItem& item : items) testfs::WriteFile(source_ + item.name, "content of " + item.name);
-    BuildList(items);
-  }
-
-  void RunDialog() {
-    RunProgressDialog(nullptr);
-    rt::WaitForThread(WorkerThread);
-    WorkerThread = nullptr;
-  }
-
-  std::string source_, target_;
-};
 
 TEST_F(CopyRun, CopiesEveryFileUnderItsNewNameAndReportsProgress) {
   PackedDateTime day = Packed(2001, 5, 7, 14, 5, 0);
@@ -119,24 +90,83 @@ TEST_F(CopyRun, AFileThatCannotBeCopiedIsPassedOver) {
   EXPECT_EQ(testfs::Names(target_), Strings{"00001_2001_01_01_00_00_here"});
 }
 
+// Every listed file that is not copied is told, with the system's reason,
+// in one error box after the copy; the others are copied all the same.
+TEST_F(CopyRun, EveryFileThatCannotBeCopiedIsReportedWithItsReason) {
+  PackedDateTime day = Packed(2001, 1, 1, 0, 0, 0);
+  std::string longName(240, 'n');  // its new name passes the file system's 255 bytes
+  ListFiles({{"gone", day}, {"kept", day}, {"locked", day}, {longName, day}, {"copied", day}});
+  testfs::RemoveTree(source_);
+  testfs::MakeFolder(source_.substr(0, source_.size() - 1));
+  for (const char* name : {"kept", "locked", "copied"}) testfs::WriteFile(source_ + name, name);
+  testfs::WriteFile(source_ + longName, "long");
+  testfs::WriteFile(target_ + "00002_2001_01_01_00_00_locked", "old");
+  testfs::MakeReadOnly(target_ + "00002_2001_01_01_00_00_locked");
+  RunDialog();
+  EXPECT_EQ(testfs::ReadFile(target_ + "00001_2001_01_01_00_00_kept"), "kept");
+  EXPECT_EQ(testfs::ReadFile(target_ + "00004_2001_01_01_00_00_copied"), "copied");
+  EXPECT_TRUE(ReportCopyFailures());
+  // One box with the error icon and OK, its text in lines.
+  Strings boxes = script::EventsStartingWith("message|");
+  const std::string head = "message|Fehler|", tail = "|1|error|1";
+  ASSERT_EQ(boxes.size(), 1u);
+  ASSERT_EQ(boxes[0].compare(0, head.size(), head), 0);
+  ASSERT_EQ(boxes[0].compare(boxes[0].size() - tail.size(), tail.size(), tail), 0);
+  std::string text = boxes[0].substr(head.size(), boxes[0].size() - head.size() - tail.size());
+  Strings lines;
+  for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1)
+    lines.push_back(text.substr(start, (end = text.find('\n', start)) - start));
+  ASSERT_EQ(lines.size(), 4u) << text;
+  EXPECT_EQ(lines[0], "3 of 5 files could not be copied:");
+  const char* names[] = {"gone: ", "locked: ", nullptr};
+  for (int i = 0; names[i] != nullptr; i++) {
+    EXPECT_EQ(lines[i + 1].compare(0, strlen(names[i]), names[i]), 0) << lines[i + 1];
+    EXPECT_GT(lines[i + 1].size(), strlen(names[i]) + 3) << "a reason in words";
+  }
+  EXPECT_EQ(lines[3].compare(0, longName.size() + 2, longName + ": "), 0);
+}
+
+TEST_F(CopyRun, TheReportNamesTenFilesAndCountsTheRest) {
+  std::vector<ListItem> items;
+  for (int i = 0; i < 13; i++) items.push_back({"missing" + std::to_string(i), Packed(2001, 1, 1, 0, 0, 0)});
+  BuildList(items);
+  RunDialog();
+  ASSERT_TRUE(ReportCopyFailures());
+  std::string box = script::EventsStartingWith("message|Fehler|13 of 13 files could not be copied:\nmissing0: ")[0];
+  EXPECT_NE(box.find("\nmissing9: "), std::string::npos);
+  EXPECT_EQ(box.find("missing10"), std::string::npos);
+  EXPECT_NE(box.find("\n... and 3 more|1|error|1"), std::string::npos);
+}
+
 TEST_F(CopyRun, AStopTakesEffectBetweenTwoFiles) {
   ListFiles({{"a", Packed(2001, 1, 1, 0, 0, 0)}, {"b", Packed(2001, 1, 2, 0, 0, 0)},
              {"c", Packed(2001, 1, 3, 0, 0, 0)}});
   script::SetProgressMode(script::kStopAtPosition, 1);  // while the second file is in hand
   RunDialog();
   EXPECT_EQ(testfs::Names(target_), (Strings{"00000_2001_01_01_00_00_a", "00001_2001_01_02_00_00_b"}));
-  // The target is still opened after a stop.
+  // The target is still opened after a stop; a file not begun is no failure.
   EXPECT_EQ(script::EventsStartingWith("open|"), Strings{"open|" + target_});
+  EXPECT_FALSE(ReportCopyFailures());
 }
 
 TEST_F(CopyRun, InTheSourceFolderItselfNoListedFileIsReplaced) {
   snprintf(TargetFolder, kFolderSize, "%s", source_.c_str());
-  // An earlier run into the same folder left a copy, which is now listed too.
-  ListFiles({{"a", Packed(2001, 1, 1, 0, 0, 0)}, {"00000_2001_01_01_00_00_a", Packed(2001, 1, 1, 0, 0, 0)}});
-  RunDialog();
-  EXPECT_EQ(testfs::ReadFile(source_ + "00000_2001_01_01_00_00_a"), "content of 00000_2001_01_01_00_00_a");
-  EXPECT_EQ(testfs::ReadFile(source_ + "00001_2001_01_01_00_00_00000_2001_01_01_00_00_a"),
-            "content of 00000_2001_01_01_00_00_a");
+  // An earlier run into the same folder left a copy, which is now listed too;
+  // spelled in other case it is the same file where names ignore case.
+  // Without memory to tell listed files apart, none is replaced either.
+  for (const char* earlier : {"00000_2001_01_01_00_00_a", "00000_2001_01_01_00_00_A"})
+    for (long failAt : {0, 1}) {
+      SCOPED_TRACE(std::string(earlier) + (failAt ? " without memory" : ""));
+      ListFiles({{"a", Packed(2001, 1, 1, 0, 0, 0)}, {earlier, Packed(2001, 1, 1, 0, 0, 0)}});
+      SetBlockFaults(failAt, 0);
+      RunDialog();
+      SetBlockFaults(0, 0);
+      EXPECT_EQ(testfs::ReadFile(source_ + earlier), std::string("content of ") + earlier);
+      EXPECT_EQ(testfs::ReadFile(source_ + "00001_2001_01_01_00_00_" + earlier), std::string("content of ") + earlier);
+      ReleaseFileList();
+      testfs::RemoveTree(source_);
+      testfs::MakeFolder(source_.substr(0, source_.size() - 1));
+    }
 }
 
 TEST_F(CopyRun, ANameTooLongForItsBufferIsPassedOver) {

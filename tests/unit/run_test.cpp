@@ -54,10 +54,11 @@ class RunSequence : public ::testing::Test {
     system_ = testfs::MakeSystemEntry(target_, "system.jpg");
   }
 
-  void Run() {
-    RunProgram(nullptr);
+  int Run() {
+    int code = RunProgram(nullptr);
     EXPECT_EQ(FileList, nullptr) << "the list is released at the end of every run";
     EXPECT_EQ(WorkerThread, nullptr) << "a started worker is waited for";
+    return code;
   }
 
   std::string source_, target_, hidden_, system_;
@@ -119,7 +120,7 @@ TEST_F(RunSequence, YesDeletesOnlyTheTargetsOrdinaryWritableFiles) {
   FillTarget();
   script::AnswerFolders({{true, source_}, {true, target_}});
   script::AnswerMessages({kAnswerYes});
-  Run();
+  EXPECT_EQ(Run(), 0);
   EXPECT_EQ(script::EventsStartingWith("dialog"), Strings{"dialog"});
   Strings left = testfs::Names(target_);
   Strings expected{"locked.jpg", "sub", hidden_, system_, kCopy1, kCopy2};
@@ -137,6 +138,20 @@ TEST_F(RunSequence, NoKeepsTheTargetAndGoesOnToTheCopy) {
   EXPECT_EQ(script::EventsStartingWith("dialog"), Strings{"dialog"});
   EXPECT_TRUE(testfs::Exists(target_ + "old1.jpg"));
   EXPECT_TRUE(testfs::Exists(target_ + "old2.jpg"));
+}
+
+TEST_F(RunSequence, FilesLeftOutAreToldAfterTheCopyAndTheRunEndsWithSix) {
+  testfs::WriteFile(target_ + kCopy2, "older copy");
+  testfs::MakeReadOnly(target_ + kCopy2);
+  script::AnswerFolders({{true, source_}, {true, target_}});
+  script::AnswerMessages({kAnswerNo, kAnswerOk});
+  EXPECT_EQ(Run(), 6);
+  Strings events = script::Events();
+  ASSERT_GE(events.size(), 2u);
+  EXPECT_EQ(events[events.size() - 2], "command|2") << "the box comes once the worker has ended";
+  const std::string told = "message|Fehler|1 of 2 files could not be copied:\nphoto2.jpg: ";
+  EXPECT_EQ(events.back().compare(0, told.size(), told), 0) << events.back();
+  EXPECT_EQ(testfs::ReadFile(target_ + kCopy1), "1");
 }
 
 TEST_F(RunSequence, ClearingAMissingTargetDoesNothing) {

@@ -1,0 +1,19 @@
+#include <cstdio>
+
+#include "os.h"
+#include "system_error.h"
+
+void DescribeFileError(FileError error, char* buffer, size_t size) {
+  if (size == 0) return;
+  switch (error) {
+    case kNameTooLong:
+      snprintf(buffer, size, "%s", "name too long");
+      break;
+    case kNotOrdinaryFile:
+      snprintf(buffer, size, "%s", "not an ordinary file");
+      break;
+    default:
+      DescribeSystemError(error, buffer, size);
+      break;
+  }
+}
