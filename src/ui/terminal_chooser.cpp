@@ -15,24 +15,55 @@
 #include "linux_backends.h"
 #include "platform/text.h"
 #include "run/shared_state.h"
+#include "terminal_bytes.h"
 
 namespace {
 bool escaped = false;
+std::string unread;  // bytes read ahead that are yet to be handed out
 
-// Reads the line editor's keys. Escape alone (not the start of a longer key
+// The next byte of input, or EOF; waits at most the time when one is given.
+int NextByte(int timeoutMilliseconds = -1) {
+  if (!unread.empty()) {
+    unsigned char byte = static_cast<unsigned char>(unread[0]);
+    unread.erase(0, 1);
+    return byte;
+  }
+  struct pollfd input = {STDIN_FILENO, POLLIN, 0};
+  if (timeoutMilliseconds >= 0 && poll(&input, 1, timeoutMilliseconds) <= 0) return EOF;
+  unsigned char byte;
+  return read(STDIN_FILENO, &byte, 1) == 1 ? byte : EOF;
+}
+
+// Reads the line editor's keys, as characters: a UTF-8 character whole, any
+// other byte as its stand-in. Escape alone (not the start of a longer key
 // such as an arrow) gives up the choice, as Cancel does in the browser: it
 // ends the line as Enter would, and the line is then dropped.
 int ReadEditorKey(FILE*) {
-  unsigned char byte;
-  if (read(STDIN_FILENO, &byte, 1) != 1) return EOF;
-  if (byte == 27) {
-    struct pollfd input = {STDIN_FILENO, POLLIN, 0};
-    if (poll(&input, 1, 40) == 0) {
-      escaped = true;
-      return '\n';
+  int lead = NextByte();
+  if (lead == EOF) return EOF;
+  if (lead == 27) {
+    if (unread.empty()) {
+      struct pollfd input = {STDIN_FILENO, POLLIN, 0};
+      if (poll(&input, 1, 40) == 0) {
+        escaped = true;
+        return '\n';
+      }
     }
+    return lead;
   }
-  return byte;
+  if (lead < 0x80) return lead;
+  // The rest of a character comes with its first byte.
+  unsigned char character[4] = {static_cast<unsigned char>(lead)};
+  size_t got = 1;
+  size_t wanted = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+  while (got < wanted) {
+    int next = NextByte(40);
+    if (next == EOF) break;
+    character[got++] = static_cast<unsigned char>(next);
+  }
+  if (got == wanted && Utf8Length(character, got) == got) return static_cast<int>(Utf8CodePoint(character, got));
+  unread.insert(0, reinterpret_cast<const char*>(character + 1), got - 1);
+  return static_cast<int>(kStandInBase + character[0]);
 }
 
 bool IsFolder(const std::string& path) {
@@ -40,17 +71,20 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Offers folder names only.
+// Offers folder names only, looked up by their bytes and handed to the
+// editor with stand-ins.
 char* FolderNames(const char* text, int state) {
-  while (char* match = rl_filename_completion_function(text, state)) {
+  std::string typed = WithoutStandIns(text);
+  while (char* match = rl_filename_completion_function(typed.c_str(), state)) {
     state = 1;
     std::string path = match;
+    free(match);
     if (!path.empty() && path[0] == '~') {
       const char* home = getenv("HOME");
-      path = std::string(home ? home : "") + path.substr(1);
+      if (IsFolder(std::string(home ? home : "") + path.substr(1))) return strdup(WithStandIns(path).c_str());
+    } else if (IsFolder(path)) {
+      return strdup(WithStandIns(path).c_str());
     }
-    if (IsFolder(path)) return match;
-    free(match);
   }
   return nullptr;
 }
@@ -73,13 +107,14 @@ bool ReadFolderLine(const std::string& prompt, std::string* line) {
   escaped = false;
   rl_attempted_completion_function = CompleteFolder;
   rl_getc_function = ReadEditorKey;
-  char* text = readline(prompt.c_str());
+  unread.clear();
+  char* text = readline(WithStandIns(prompt).c_str());
   if (text == nullptr || escaped) {
     if (text == nullptr) printf("\n");
     free(text);
     return false;
   }
-  *line = text;
+  *line = WithoutStandIns(text);
   free(text);
   return true;
 }
@@ -88,6 +123,8 @@ bool ReadFolderLine(const std::string& prompt, std::string* line) {
 // The first prompt offers the remembered folder, which Enter accepts; after a
 // folder that would not do, the prompt is fresh and an empty line gives up.
 int TerminalChooseFolder(const char* title, char* buffer, FolderKind kind) {
+  static const bool characters = (UseUtf8Characters(), true);
+  (void)characters;
   printf("\n%s\n", title);
   fflush(stdout);
   bool fresh = false;
