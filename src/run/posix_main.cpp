@@ -1,7 +1,29 @@
+#include <signal.h>
+
+#include <initializer_list>
+
+#include "platform/posix_temporary.h"
 #include "run.h"
 #include "ui/linux_backends.h"
 
+namespace {
+// A signal that ends the program (kill, a terminal that goes away, Ctrl+C
+// in a window run) first puts the terminal back as the program found it and
+// removes the unfinished copy in hand; then it ends the program as it would
+// have.
+void OnEndingSignal(int signal) {
+  RestoreTerminalState();
+  DiscardCopyInProgress();
+  ::signal(signal, SIG_DFL);
+  raise(signal);
+}
+}  // namespace
+
 int main() {
+  struct sigaction ending = {};
+  ending.sa_handler = OnEndingSignal;
+  sigemptyset(&ending.sa_mask);
+  for (int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT}) sigaction(signal, &ending, nullptr);
   // Without a display and without a terminal nothing can be asked: end
   // before anything is read or written.
   if (!StartUserInterface()) return kExitNoUserInterface;

@@ -9,6 +9,8 @@
 bool StartUserInterface();
 // Whether the run goes on in the terminal.
 bool UsingTerminal();
+// Puts the terminal back as the program found it; safe inside a signal handler.
+void RestoreTerminalState();
 
 MessageAnswer GtkShowMessageBox(const char* text, const char* caption, MessageButtons buttons, MessageIcon icon,
                                 int defaultButton);

@@ -7,6 +7,7 @@
 
 #include "gtk_session.h"
 #include "linux_backends.h"
+#include "terminal_keys.h"
 
 namespace {
 enum Choice { kUndecided, kWindows, kTerminal };
@@ -34,6 +35,7 @@ bool StartUserInterface() {
   }
   if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
     choice = kTerminal;
+    KeepTerminalState();
     return true;
   }
   fputs("tavro: no display and no terminal: start it on a desktop, or in a terminal to run it there\n", stderr);

@@ -1,12 +1,15 @@
 #include "terminal_keys.h"
 
 #include <poll.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
 struct termios saved;
 int depth = 0;
+struct termios original;  // as the program found the terminal
+volatile sig_atomic_t originalKept = 0;
 
 int ReadByte(int timeoutMilliseconds) {
   struct pollfd input = {STDIN_FILENO, POLLIN, 0};
@@ -45,4 +48,15 @@ int ReadKey(int timeoutMilliseconds) {
   while (ReadByte(10) >= 0) {
   }
   return kKeyNone;
+}
+
+void KeepTerminalState() {
+  if (isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &original) == 0) originalKept = 1;
+}
+
+void RestoreTerminalState() {
+  if (!originalKept) return;
+  tcsetattr(STDIN_FILENO, TCSANOW, &original);
+  // The progress line may stand unfinished.
+  if (write(STDOUT_FILENO, "\n", 1) < 0) return;
 }

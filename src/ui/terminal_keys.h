@@ -10,3 +10,8 @@ void BeginKeys();
 void EndKeys();
 // Waits for a key for up to the time (-1: no limit).
 int ReadKey(int timeoutMilliseconds);
+
+// Keeps the terminal's state as the program found it, and puts it back; the
+// latter is safe inside a signal handler.
+void KeepTerminalState();
+void RestoreTerminalState();
