@@ -52,9 +52,13 @@ MessageAnswer GtkShowMessageBox(const char* text, const char* caption, MessageBu
   }
   // Not modal: like a box without an owner window, it leaves other windows of
   // the program usable while it waits.
+  // Names need not be UTF-8, which GTK requires: bytes that are not are shown
+  // as replacement characters rather than losing the whole text.
+  gchar* shown = g_utf8_make_valid(text, -1);
   GtkWidget* box = gtk_message_dialog_new(nullptr, GtkDialogFlags(0),
                                           icon == kIconError ? GTK_MESSAGE_ERROR : GTK_MESSAGE_QUESTION,
-                                          GTK_BUTTONS_NONE, "%s", text);
+                                          GTK_BUTTONS_NONE, "%s", shown);
+  g_free(shown);
   gtk_window_set_title(GTK_WINDOW(box), caption);
   gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);

@@ -225,10 +225,10 @@ TEST_F(GtkDialogs, AWorkerThatEndsWhileTheQuestionIsOpenEndsTheDialog) {
 }
 
 // The message boxes: texts, caption, buttons, the default, and closing.
-MessageAnswer AskWith(std::vector<Step> steps, MessageButtons buttons, int defaultButton) {
+MessageAnswer AskWith(std::vector<Step> steps, MessageButtons buttons, int defaultButton,
+                      const char* text = "Clear Target Directory:\n/photos/") {
   driver::Start(std::move(steps), driver::CloseEverything);
-  MessageAnswer answer =
-      ShowMessageBox("Clear Target Directory:\n/photos/", "?!", buttons, kIconQuestion, defaultButton);
+  MessageAnswer answer = ShowMessageBox(text, "?!", buttons, kIconQuestion, defaultButton);
   EXPECT_TRUE(driver::Finished());
   return answer;
 }
@@ -269,6 +269,19 @@ TEST_F(GtkDialogs, MessageBoxesAnswerAsTheirButtonsAndDefaultsSay) {
   EXPECT_EQ(AskWith({Click("?!", "No")}, kButtonsYesNoCancel, 1), kAnswerNo);
   EXPECT_EQ(AskWith({PressKey(GDK_KEY_Return)}, kButtonsYesNo, 2), kAnswerNo);
   EXPECT_EQ(AskWith({PressKey(GDK_KEY_Escape)}, kButtonsYesNo, 2), kAnswerNo);
+  // A name that is no UTF-8 costs only its odd byte, not the whole text.
+  EXPECT_EQ(AskWith({[] {
+                      GtkWindow* box = driver::FindWindow("?!");
+                      if (box == nullptr) return false;
+                      gchar* text = nullptr;
+                      g_object_get(box, "text", &text, nullptr);
+                      EXPECT_STREQ(text, "1 of 2 files could not be copied:\nf\xEF\xBF\xBDto: Permission denied");
+                      g_free(text);
+                      driver::Key(box, GDK_KEY_Return);
+                      return true;
+                    }},
+                    kButtonsOk, 1, "1 of 2 files could not be copied:\nf\xFFto: Permission denied"),
+            kAnswerOk);
 }
 
 }  // namespace
