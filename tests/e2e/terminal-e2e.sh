@@ -3,7 +3,9 @@
 # person types: terminal-e2e.sh SCENARIO PROGRAM
 #
 # SCENARIO: copy, cancel-source, cancel-target, cancel-prompt, stop,
-# missing-source, create-target, no-terminal.
+# missing-source, create-target, no-terminal, byte-names (a folder whose name
+# is no UTF-8, typed with Tab), failures (a full target, an unreadable file, a
+# name too long), signal (SIGTERM while copying into a FUSE view).
 set -u
 scenario=$1 program=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -11,10 +13,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 export TZ=XST-2
 fail() { echo "FAILED: $*"; echo "--- screen:"; tmux capture-pane -p -t "$session" 2>/dev/null | sed '/^$/d'; exit 1; }
 
+case $scenario in failures | signal)
+  [ "$(id -u)" -eq 0 ] || { echo "SKIPPED: terminal $scenario needs root (a file system of its own)"; exit 0; }
+esac
+[ "$scenario" = signal ] && ! command -v bindfs >/dev/null && { echo "SKIPPED: terminal signal needs bindfs"; exit 0; }
 work=$(mktemp -d /tmp/tavro-terminal-XXXXXX)
 session=tavro-$$
-trap 'tmux kill-session -t "$session" 2>/dev/null; rm -rf "$work"' EXIT
+mounted=""
+trap 'tmux kill-session -t "$session" 2>/dev/null; [ -n "$mounted" ] && umount "$mounted"; rm -rf "$work"' EXIT
 source=$work/source target=$work/target config=$work/config
+[ "$scenario" = byte-names ] && source=$work/s$'\xff'urce
 mkdir -p "$source" "$target" "$config/Tavro"
 count=6
 for i in $(seq $count); do
@@ -24,8 +32,27 @@ done
 echo old >"$target/old.txt"
 expected=$(expected_names "$source")
 settings=$config/Tavro/settings.ini
-printf '[Tavro]\nSourcePath=%s/\nTargetPath=%s/\n' "$source" "$target" >"$settings"
+remembered=$source
+[ "$scenario" = byte-names ] && remembered=$work
+printf '[Tavro]\nSourcePath=%s/\nTargetPath=%s/\n' "$remembered" "$target" >"$settings"
 seeded=$(cat "$settings")
+
+runner=""
+if [ "$scenario" = failures ]; then
+  # Room for two of three large files that come last; a file nobody may read
+  # (the program runs as another user); a name too long for a copy's name.
+  for i in 1 2 3; do
+    head -c 800000 /dev/zero >"$source/big_$i.bin"
+    touch -d "2005-01-0$i 10:00 UTC" "$source/big_$i.bin"
+  done
+  echo secret >"$source/unreadable.jpg" && chmod 000 "$source/unreadable.jpg"
+  long=$(printf 'n%.0s' $(seq 232)).jpg  # 259 bytes as a copy's name, its path within 300
+  echo long >"$source/$long"
+  mount -t tmpfs -o size=2m,mode=0777 tavro-full "$target" || fail "cannot make a small file system"
+  mounted=$target
+  chmod 755 "$work" && chmod -R a+rwX "$config"
+  runner="setpriv --reuid=nobody --regid=nogroup --clear-groups"
+fi
 
 if [ "$scenario" = no-terminal ]; then
   env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME="$work/fresh" "$program" </dev/null >"$work/out" 2>"$work/err"
@@ -38,14 +65,22 @@ if [ "$scenario" = no-terminal ]; then
 fi
 
 preload=""
-if [ "$scenario" = stop ]; then
+if [ "$scenario" = signal ]; then
+  # A view of the target through FUSE, which keeps no unnamed files: the copy
+  # in hand has a name until it is complete.
+  mkdir "$work/view" && bindfs "$target" "$work/view" || fail "cannot make a FUSE view"
+  mounted=$work/view
+  sed -i "s|^TargetPath=.*|TargetPath=$work/view/|" "$settings"
+fi
+if [ "$scenario" = stop ] || [ "$scenario" = signal ]; then
   cc -shared -fPIC -O2 -o "$work/slow_disk.so" "$here/slow_disk.c" -ldl || fail "cannot build the slow disk"
-  preload="LD_PRELOAD=$work/slow_disk.so TAVRO_SLOW_FOLDER=$target TAVRO_SLOW_MS=700"
+  preload="LD_PRELOAD=$work/slow_disk.so TAVRO_SLOW_FOLDER=$work/ TAVRO_SLOW_MS=700"
 fi
 tmux new-session -d -s "$session" -x 150 -y 40 \
-  "env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME=$config $preload $program; echo EXIT=\$?; sleep 60"
+  "$runner env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME=$config $preload $program; echo EXIT=\$?;
+   echo TTY \$(stty -a | tr ' ;' '\n\n' | grep -xE -- '-?(isig|icanon|echo)'); sleep 60"
 
-screen() { tmux capture-pane -p -t "$session" -S -200; }
+screen() { tmux capture-pane -p -J -t "$session" -S -200; }
 # Waits until the screen shows the text (a fixed string).
 wait_for() {
   for _ in $(seq 150); do screen | grep -qF -- "$1" && return 0; sleep 0.1; done
@@ -62,11 +97,15 @@ keys_then_again() {
 }
 keys() { tmux send-keys -t "$session" "$@"; sleep 0.3; }
 typed() { tmux send-keys -t "$session" -l "$1"; sleep 0.2; }
-ended() { wait_for "EXIT="; screen | grep -q "EXIT=0" || fail "the program failed"; }
+ended() { wait_for "EXIT="; screen | grep -q "EXIT=${1:-0}" || fail "the program did not end with ${1:-0}"; }
 
 wait_for "Auswahl Quell Verzeichnis"
-wait_for "Folder [$source/]:"
+wait_for "Folder [$remembered/]:"
 case $scenario in
+  byte-names)
+    typed "$work/s"; keys Tab
+    wait_for "$work/s"$'\xf4\x8f\xbb\xbf'"urce/"  # the byte's stand-in on the screen
+    keys Enter ;;
   cancel-source)
     keys Escape
     ended
@@ -121,10 +160,30 @@ case $scenario in
     [ "$(ls "$target")" = "$(echo "$expected" | head -n "$copied")" ] || fail "not the first files in date order"
     wait_for "Target folder: $target/"
     echo "PASSED: terminal $scenario"; exit 0 ;;
+  signal)
+    keys Enter
+    wait_for "Copy File No: 2 of $count"
+    kill -TERM "$(pgrep -P "$(tmux display -p -t "$session" '#{pane_pid}')")"
+    ended 143
+    screen | grep -qx "TTY isig icanon echo" || fail "the terminal was left in another mode"
+    leftovers=$(ls -A "$target" | grep '^\.') && fail "left behind: $leftovers"
+    echo "PASSED: terminal $scenario"; exit 0 ;;
+  failures)
+    keys Enter
+    wait_for "Fehler: 3 of 11 files could not be copied:"
+    for line in "unreadable.jpg: Permission denied" "$long: File name too long" "big_3.bin: No space left on device"; do
+      screen | grep -qxF -- "$line" || fail "no line: $line"
+    done
+    wait_for "[O]K (Enter: OK)"
+    keys Enter
+    ended 6
+    [ "$(ls "$target" | grep -c .)" -eq 8 ] || fail "the target holds $(ls "$target")"
+    echo "PASSED: terminal $scenario"; exit 0 ;;
   *) keys Enter ;;
 esac
 ended
 wait_for "Target folder: $newtarget/"
 [ "$(ls "$newtarget")" = "$expected" ] || fail "the target holds $(ls "$newtarget")"
 grep -qx "TargetPath=$newtarget/" "$settings" || fail "the target was not remembered"
+grep -qxF "SourcePath=$source/" "$settings" || fail "the source was not remembered byte for byte"
 echo "PASSED: terminal $scenario"
