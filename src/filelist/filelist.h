@@ -41,6 +41,9 @@ enum FatalCode {
 void ScanSourceFolder(const char* folder);
 // The stamp of SourceFolder + name, or 0 when the file has no usable stamp.
 PackedDateTime GetFileStamp(const char* name);
+// Notes for the stamps whether the folder's file system keeps last access
+// times as dates only; the scan asks once.
+void NoteFileSystem(const char* folder);
 // Puts the list's payloads into ascending stamp order.
 void SortByStamp();
 

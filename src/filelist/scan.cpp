@@ -33,6 +33,7 @@ void ScanSourceFolder(const char* folder) {
   FileCount = 0;
   FileList = nullptr;
   ForgetListedFiles();
+  NoteFileSystem(folder);
   char pattern[kFolderSize + 4];
   rt::FindRecord found;
   if (!FormatText(pattern, sizeof pattern, "%s*.*", folder) || rt::FindFirstEntry(pattern, &found, 0) != 0) {

@@ -5,6 +5,7 @@
 #include "os.h"
 
 namespace {
+const char* givenFileSystemName = nullptr;
 std::atomic<long> allocCountdown{0};
 std::atomic<long> freeCountdown{0};
 
@@ -25,3 +26,6 @@ void SetBlockFaults(long allocFailAt, long freeFailAt) {
 
 bool BlockAllocShouldFail() { return CountDown(allocCountdown); }
 bool BlockFreeShouldFail() { return CountDown(freeCountdown); }
+
+void SetFileSystemNameForTests(const char* name) { givenFileSystemName = name; }
+const char* FileSystemNameForTests() { return givenFileSystemName; }

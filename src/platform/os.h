@@ -36,8 +36,17 @@ struct FileTimes {
 };
 
 // The three times the file system keeps for the file; false when they cannot
-// be read. Where no creation time is kept, it is the earlier of the others.
+// be read. Where no creation time is kept, the last write time stands in.
 bool ReadFileTimes(const char* path, FileTimes* times);
+// One day in the platform's unit. Both platforms count time from a midnight,
+// so a local time is a midnight exactly when this divides it.
+extern const FileTime kFileTimeDay;
+// The name of the file system that holds the folder, in Windows' words
+// ("FAT32", "exFAT", "NTFS"); false when it cannot be told.
+bool ReadFileSystemName(const char* folder, char* name, size_t size);
+// Test hook: the name that ReadFileSystemName gives from now on (nullptr:
+// the file system's own).
+void SetFileSystemNameForTests(const char* name);
 // Converts to local time with the bias in force now, for every time alike.
 bool ToLocalFileTime(FileTime utc, FileTime* local);
 // Below zero when a is earlier than b, zero when equal, above zero else.

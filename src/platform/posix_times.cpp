@@ -1,14 +1,17 @@
 // File times on POSIX: nanoseconds since the Unix epoch. The creation time is
 // the birth time where the file system keeps one.
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <time.h>
 
-#include <algorithm>
 #include <string>
 
+#include "block_faults.h"
 #include "os.h"
 #include "posix_entry_times.h"
+#include "text.h"
 
 namespace {
 constexpr int64_t kNanosPerSecond = 1000000000;
@@ -57,9 +60,24 @@ FileTimes TimesFromStatx(const struct statx& info) {
   FileTimes times;
   times.access = FromTimestamp(info.stx_atime);
   times.write = FromTimestamp(info.stx_mtime);
-  times.creation = (info.stx_mask & STATX_BTIME) ? FromTimestamp(info.stx_btime)
-                                                 : std::min(times.access, times.write);
+  times.creation = (info.stx_mask & STATX_BTIME) ? FromTimestamp(info.stx_btime) : times.write;
   return times;
+}
+
+const FileTime kFileTimeDay = 86400 * kNanosPerSecond;
+
+bool ReadFileSystemName(const char* folder, char* name, size_t size) {
+  if (const char* given = FileSystemNameForTests()) return FormatText(name, size, "%s", given);
+  struct statfs info;
+  if (statfs(folder, &info) != 0) return false;
+  const char* known = "other";
+  switch (static_cast<unsigned long>(info.f_type)) {
+    case MSDOS_SUPER_MAGIC: known = "FAT"; break;
+    case 0x2011BAB0: known = "exFAT"; break;
+    case 0x5346544E: case 0x7366746E: known = "NTFS"; break;
+    default: break;
+  }
+  return FormatText(name, size, "%s", known);
 }
 
 bool ReadFileTimes(const char* path, FileTimes* times) {

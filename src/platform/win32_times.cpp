@@ -1,7 +1,9 @@
 // File times on Windows: FILETIME values, 100 ns since 1601.
 #include <windows.h>
 
+#include "block_faults.h"
 #include "os.h"
+#include "text.h"
 
 namespace {
 FILETIME ToFiletime(FileTime value) {
@@ -17,6 +19,17 @@ FileTime FromFiletime(const FILETIME& value) {
   return static_cast<FileTime>(wide.QuadPart);
 }
 }  // namespace
+
+const FileTime kFileTimeDay = 86400LL * 10000000;
+
+bool ReadFileSystemName(const char* folder, char* name, size_t size) {
+  if (const char* given = FileSystemNameForTests()) return FormatText(name, size, "%s", given);
+  char root[MAX_PATH], system[MAX_PATH + 1];
+  if (!GetVolumePathNameA(folder, root, sizeof root) ||
+      !GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, system, sizeof system))
+    return false;
+  return FormatText(name, size, "%s", system);
+}
 
 bool ReadFileTimes(const char* path, FileTimes* times) {
   WIN32_FILE_ATTRIBUTE_DATA data;

@@ -46,6 +46,35 @@ TEST_F(FileListTest, TheStampIsTheEarliestTimeInLocalTime) {
   EXPECT_EQ(GetFileStamp("read"), Packed(2000, 1, 1, 0, 30, 0));
 }
 
+// A last access kept as a date only (a FAT card's, shown as local midnight)
+// does not wipe out the time of day that the write time gives.
+TEST_F(FileListTest, AnAccessKeptAsADateLeavesTheTimeOfDay) {
+  const int64_t write = UnixTime(2001, 5, 7, 12, 23, 0);  // 14:23 local
+  const PackedDateTime writeStamp = Packed(2001, 5, 7, 14, 23, 0);
+  const struct {
+    const char* fileSystem;  // nullptr: the test folder's own
+    int64_t access;
+    PackedDateTime stamp;
+  } cases[] = {
+      {nullptr, UnixTime(2001, 5, 6, 22, 0, 0), writeStamp},                 // local midnight, the same day
+      {nullptr, UnixTime(2001, 5, 3, 22, 0, 0), Packed(2001, 5, 4, 0, 0, 0)},  // midnight of an earlier day
+      {nullptr, UnixTime(2001, 5, 7, 7, 0, 0), Packed(2001, 5, 7, 9, 0, 0)},  // 09:00 kept to the full resolution
+      {"FAT32", UnixTime(2001, 5, 7, 7, 0, 0), writeStamp},                  // FAT keeps the date alone
+      {"FAT", UnixTime(2001, 5, 7, 7, 0, 0), writeStamp},
+      {"FAT32", UnixTime(2001, 5, 4, 7, 0, 0), Packed(2001, 5, 4, 9, 0, 0)},  // an earlier day still counts
+      {"exFAT", UnixTime(2001, 5, 7, 7, 0, 0), Packed(2001, 5, 7, 9, 0, 0)},  // full access times
+      {"NTFS", UnixTime(2001, 5, 7, 7, 0, 0), Packed(2001, 5, 7, 9, 0, 0)},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(std::string(test.fileSystem ? test.fileSystem : "own") + " " + std::to_string(test.access));
+    OldFile("photo.jpg", test.access, write);
+    SetFileSystemNameForTests(test.fileSystem);
+    ScanSourceFolder(SourceFolder);
+    SetFileSystemNameForTests(nullptr);
+    EXPECT_EQ(ReadList(), (std::vector<ListItem>{{"photo.jpg", test.stamp}}));
+  }
+}
+
 TEST_F(FileListTest, AnOlderCreationTimeWinsWhereThePlatformKeepsOne) {
   testfs::WriteFile(folder_ + "made", "m");
   testfs::SetTimes(folder_ + "made", UnixTime(2010, 1, 1, 0, 0, 0), UnixTime(2010, 1, 1, 0, 0, 0));
