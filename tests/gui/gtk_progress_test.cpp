@@ -233,6 +233,19 @@ MessageAnswer AskWith(std::vector<Step> steps, MessageButtons buttons, int defau
   return answer;
 }
 
+// A step that checks the open box's text.
+Step ExpectText(const char* expected) {
+  return [expected] {
+    GtkWindow* box = driver::FindWindow("?!");
+    if (box == nullptr) return false;
+    gchar* text = nullptr;
+    g_object_get(box, "text", &text, nullptr);
+    EXPECT_STREQ(text, expected);
+    g_free(text);
+    return true;
+  };
+}
+
 Step PressKey(guint key) {
   return [key] {
     GtkWindow* box = driver::FindWindow("?!");
@@ -243,13 +256,10 @@ Step PressKey(guint key) {
 }
 
 TEST_F(GtkDialogs, MessageBoxesAnswerAsTheirButtonsAndDefaultsSay) {
-  EXPECT_EQ(AskWith({[] {
+  EXPECT_EQ(AskWith({ExpectText("Clear Target Directory:\n/photos/"),
+                     [] {
                        GtkWindow* box = driver::FindWindow("?!");
                        if (box == nullptr) return false;
-                       gchar* text = nullptr;
-                       g_object_get(box, "text", &text, nullptr);
-                       EXPECT_STREQ(text, "Clear Target Directory:\n/photos/");
-                       g_free(text);
                        EXPECT_NE(driver::FindButton(box, "Yes"), nullptr);
                        EXPECT_NE(driver::FindButton(box, "No"), nullptr);
                        EXPECT_NE(driver::FindButton(box, "Cancel"), nullptr);
@@ -270,16 +280,8 @@ TEST_F(GtkDialogs, MessageBoxesAnswerAsTheirButtonsAndDefaultsSay) {
   EXPECT_EQ(AskWith({PressKey(GDK_KEY_Return)}, kButtonsYesNo, 2), kAnswerNo);
   EXPECT_EQ(AskWith({PressKey(GDK_KEY_Escape)}, kButtonsYesNo, 2), kAnswerNo);
   // A name that is no UTF-8 costs only its odd byte, not the whole text.
-  EXPECT_EQ(AskWith({[] {
-                      GtkWindow* box = driver::FindWindow("?!");
-                      if (box == nullptr) return false;
-                      gchar* text = nullptr;
-                      g_object_get(box, "text", &text, nullptr);
-                      EXPECT_STREQ(text, "1 of 2 files could not be copied:\nf\xEF\xBF\xBDto: Permission denied");
-                      g_free(text);
-                      driver::Key(box, GDK_KEY_Return);
-                      return true;
-                    }},
+  EXPECT_EQ(AskWith({ExpectText("1 of 2 files could not be copied:\nf\xEF\xBF\xBDto: Permission denied"),
+                     PressKey(GDK_KEY_Return)},
                     kButtonsOk, 1, "1 of 2 files could not be copied:\nf\xFFto: Permission denied"),
             kAnswerOk);
 }
