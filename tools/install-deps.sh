@@ -4,7 +4,8 @@
 set -e
 packages="cmake ninja-build g++ pkg-config libgtk-3-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 wine64
-  xvfb xauth xdotool imagemagick tmux libedit-dev bindfs"
+  xvfb xauth xdotool imagemagick tmux libedit-dev bindfs
+  dpkg-dev file lintian desktop-file-utils appstream unzip man-db"
 missing=""
 for package in $packages; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
