@@ -28,6 +28,7 @@ WINEPREFIX="$PWD/build/windows-x64/wineprefix" /usr/lib/wine/wineserver -k 2>/de
 echo "== Tier 3: Windows x86 program"
 rm -rf build/windows-x86/wineprefix
 display ctest --preset windows-x86 || failed=1
+WINEPREFIX="$PWD/build/windows-x86/wineprefix" /usr/lib/wine/wineserver -k 2>/dev/null
 
 if [ "$failed" -eq 0 ]; then echo "All test tiers passed."; else echo "Some test tier failed."; fi
 exit "$failed"

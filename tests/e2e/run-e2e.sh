@@ -119,6 +119,7 @@ else
     "$(reg_text "$winsource")" "$(reg_text "$wintarget")" >"$work/seed.reg"
   "$here/../wine/run-under-wine.sh" "$prefix" regedit /S "Z:${work//\//\\}\\seed.reg" >/dev/null 2>&1 ||
     fail "cannot seed the registry"
+  echo "the prefix and the settings were ready after $SECONDS s"
   browser='^Browse for Folder$'
 fi
 if [ "$scenario" = stop ]; then
