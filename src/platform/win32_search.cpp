@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "os.h"
+#include "win32_names.h"
 
 namespace {
 struct Search {
@@ -15,17 +16,6 @@ struct Search {
 };
 
 constexpr DWORD kNeverMatching = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-
-// The 8-bit form of a wide name, or false when it does not convert exactly.
-bool ExactNarrowName(const wchar_t* wide, char* narrow, int size) {
-  BOOL usedDefault = FALSE;
-  int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, narrow, size, nullptr,
-                                   &usedDefault);
-  if (length == 0 || usedDefault) return false;
-  wchar_t back[MAX_PATH + 1];
-  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, narrow, -1, back, MAX_PATH + 1) == 0) return false;
-  return wcscmp(back, wide) == 0;
-}
 
 bool Matches(const Search& search, const WIN32_FIND_DATAW& data) {
   if (data.dwFileAttributes & kNeverMatching) return false;
@@ -39,7 +29,7 @@ bool Matches(const Search& search, const WIN32_FIND_DATAW& data) {
 // Fills the record from the entry when it matches; false to pass it over.
 bool Take(const Search& search, const WIN32_FIND_DATAW& data, rt::FindRecord* record) {
   if (!Matches(search, data)) return false;
-  if (!ExactNarrowName(data.cFileName, record->name, sizeof record->name)) return false;
+  if (!ExactNarrowName(GetACP(), data.cFileName, record->name, sizeof record->name)) return false;
   FILETIME local;
   WORD date = 0, time = 0;
   if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time))
@@ -57,6 +47,19 @@ void EndSearch(rt::FindRecord* record) {
   record->state = nullptr;
 }
 }  // namespace
+
+// The only proof that works for every code page is the way back: the form must
+// convert back to the very same wide name. A best-fit letter ("a" for U+0101)
+// or the default character fails it. The flag and the default-character
+// report that would say so directly make the call fail outright for UTF-8
+// (the ANSI code page where Windows is set to use it) and for some other
+// pages, so they are not asked for.
+bool ExactNarrowName(unsigned codePage, const wchar_t* wide, char* narrow, int size) {
+  if (WideCharToMultiByte(codePage, 0, wide, -1, narrow, size, nullptr, nullptr) == 0) return false;
+  wchar_t back[MAX_PATH + 1];
+  if (MultiByteToWideChar(codePage, 0, narrow, -1, back, MAX_PATH + 1) == 0) return false;
+  return wcscmp(back, wide) == 0;
+}
 
 namespace rt {
 

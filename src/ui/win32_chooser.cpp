@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cwchar>
+
 #include "platform/text.h"
 #include "run/shared_state.h"
 #include "ui.h"
@@ -30,6 +32,19 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM parameter, LPARAM
   return 0;
 }
 
+// The chosen item's 8-bit path, or false when it has none or the 8-bit path
+// does not name exactly this item. Where the code page cannot hold a letter of
+// the path, the shell gives a best fit ("Osaka" for a folder whose name begins
+// with an O with macron), which can name another existing folder: the one the
+// clear prompt would then empty.
+bool ExactFolderPath(PCIDLIST_ABSOLUTE item, char* path) {
+  wchar_t widePath[MAX_PATH];
+  if (!SHGetPathFromIDListA(item, path) || !SHGetPathFromIDListW(item, widePath)) return false;
+  wchar_t back[MAX_PATH + 1];
+  if (MultiByteToWideChar(CP_ACP, 0, path, -1, back, MAX_PATH + 1) == 0) return false;
+  return wcscmp(back, widePath) == 0;
+}
+
 }  // namespace
 
 int ChooseFolder(WindowHandle owner, const char* title, char* buffer, FolderKind kind) {
@@ -49,7 +64,7 @@ int ChooseFolder(WindowHandle owner, const char* title, char* buffer, FolderKind
   PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&description);
   if (item == nullptr) return 0;
   char path[MAX_PATH];
-  BOOL hasPath = SHGetPathFromIDListA(item, path);
+  bool hasPath = ExactFolderPath(item, path);
   CoTaskMemFree(item);
   if (!hasPath) return 0;
   // A drive root comes with its backslash already ("C:\"); every other folder

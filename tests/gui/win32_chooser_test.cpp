@@ -2,6 +2,10 @@
 // thread. Folders to preselect lie on drive C:, where the browser finds them.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <initializer_list>
+#include <string>
 #include <thread>
 
 #include "run/shared_state.h"
@@ -39,11 +43,28 @@ HWND FindBrowser(const char* instruction) {
   return search.found;
 }
 
+// Wine's browser finds a folder by an ID that holds the folder's last access
+// time, and the first listing of a folder made or changed since it was last
+// listed moves that time: the folder that the browser looks for is then not
+// the one it lists. Listing each new folder once beforehand settles it.
+void ListOnce(const wchar_t* folder) {
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW((std::wstring(folder) + L"\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return;
+  while (FindNextFileW(search, &entry)) {
+  }
+  FindClose(search);
+}
+
 class ShellBrowser : public ::testing::Test {
  protected:
   void SetUp() override {
-    CreateDirectoryA("C:\\tavro-browser", nullptr);
-    CreateDirectoryA("C:\\tavro-browser\\Fotos", nullptr);
+    MakeFolders({L"C:\\tavro-browser", L"C:\\tavro-browser\\Fotos"});
+  }
+
+  static void MakeFolders(std::initializer_list<const wchar_t*> folders) {
+    for (const wchar_t* folder : folders) CreateDirectoryW(folder, nullptr);
+    for (const wchar_t* folder : folders) ListOnce(folder);
   }
 
   // Shows the browser on this thread while the user works it from another.
@@ -107,6 +128,32 @@ TEST_F(ShellBrowser, CancelLeavesTheBufferAsItWas) {
   strcpy(buffer_, "C:\\no such folder\\");
   EXPECT_EQ(Choose(kTargetTitle, kTargetFolder, [](HWND browser) { driver::Key(browser, VK_ESCAPE); }), 0);
   EXPECT_STREQ(buffer_, "C:\\no such folder\\");
+}
+
+// A folder whose name the code page cannot hold would come back as the best
+// fit of its path: another folder, which exists.
+TEST_F(ShellBrowser, AFolderTheCodePageCannotNameAnswersNotChosen) {
+  if (GetACP() == CP_UTF8) GTEST_SKIP() << "a UTF-8 code page holds every name";
+  MakeFolders({L"C:\\tavro-browser\\Osaka", L"C:\\tavro-browser\\\u014csaka", L"C:\\tavro-browser"});
+  const struct {
+    const wchar_t* selected;
+    int chosen;
+    const char* buffer;
+  } cases[] = {
+      {L"C:\\tavro-browser\\Osaka", 1, "C:\\tavro-browser\\Osaka\\"},
+      {L"C:\\tavro-browser\\\u014csaka", 0, "C:\\tavro-browser\\"},
+  };
+  for (const auto& test : cases) {
+    strcpy(buffer_, "C:\\tavro-browser\\");
+    // The user selects the folder in the tree, then presses OK.
+    int chosen = Choose(kSourceTitle, kSourceFolder, [&](HWND browser) {
+      Sleep(300);
+      SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(test.selected));
+      driver::Press(browser, IDOK);
+    });
+    EXPECT_EQ(chosen, test.chosen) << test.buffer;
+    EXPECT_STREQ(buffer_, test.buffer);
+  }
 }
 
 }  // namespace
