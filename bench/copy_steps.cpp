@@ -3,13 +3,10 @@
 // under its name, the content copied in the kernel, mode and time set), and
 // that plain copy with one step of the program's added at a time. The ways
 // take turns, round after round, each into a new folder after `sync`.
-//   tavro_copy_steps SOURCE/ WORK/ [ROUNDS] [QUIET_SECONDS]
+//   tavro_copy_steps SOURCE/ WORK/ [ROUNDS]
 // SOURCE holds the files (copied in the order the folder lists them); WORK
-// is a folder on the file system to measure. A round's copies are removed at
-// the start of the next, which then waits QUIET_SECONDS (35 unless given):
-// ext4 without a journal passes over inodes freed in the last 30 seconds
-// (vm.dirty_expire_centisecs) when it allocates new ones, so that files made
-// just after many were removed take up to twenty times as long.
+// is a folder on the file system to measure, best a new one (see
+// end_to_end.sh); a round's copies are removed when the next round starts.
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -17,7 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <thread>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -119,7 +115,6 @@ int main(int argc, char** argv) {
   }
   const std::string source = argv[1], work = std::string(argv[2]) + "copy-steps/";
   const int rounds = argc > 3 ? atoi(argv[3]) : 5;
-  const int quiet = argc > 4 ? atoi(argv[4]) : 35;
   const std::vector<std::string> names = Names(source);
   const Way ways[] = {
       {"plain: named at once (as cp)", kNamed, false, false},
@@ -132,13 +127,12 @@ int main(int argc, char** argv) {
   const size_t count = sizeof ways / sizeof ways[0];
   std::vector<std::vector<double>> times(count + 1);
   for (int round = 0; round < rounds; round++) {
-    if (!Run(("rm -rf '" + work + "' && sync").c_str())) return 1;
-    std::this_thread::sleep_for(std::chrono::seconds(quiet));
+    if (!Run(("rm -rf '" + work + "'").c_str())) return 1;
     // Each round starts with another way, so that none is always last.
     for (size_t turn = 0; turn <= count; turn++) {
       const size_t w = (turn + static_cast<size_t>(round)) % (count + 1);
       std::string folder = work + std::to_string(w) + "/";
-      if (!Run(("mkdir -p '" + folder + "' && sync").c_str())) return 1;
+      if (!Run(("mkdir -p '" + folder + "' && sync && sync").c_str())) return 1;
       auto start = std::chrono::steady_clock::now();
       unsigned sequence = 0;
       for (const std::string& name : names) {

@@ -110,7 +110,8 @@ make_files() {
 # Every copy goes into a new folder; a round's copies are removed when the
 # next round starts.
 copies=0
-fresh_target() { copies=$((copies + 1)); target=$data/out/$copies; mkdir -p "$target"; sync; }
+# Two syncs: the first may leave what a loop device wrote into its file.
+fresh_target() { copies=$((copies + 1)); target=$data/out/$copies; mkdir -p "$target"; sync; sync; }
 seed_settings() {
   rm -rf "$work/run"; mkdir -p "$work/run/config/Tavro"
   printf '[Tavro]\nSourcePath=%s/\nTargetPath=%s/\n' "$1" "$target" >"$work/run/config/Tavro/settings.ini"
