@@ -26,14 +26,15 @@
 #
 # Run as root, the folders live on an ext4 file system of their own, made
 # anew with mkfs.ext4's defaults in WORK_FOLDER/tavro-bench.img and mounted
-# through a loop device (BENCH_FS=folder uses WORK_FOLDER as it is). A file
+# through a loop device (BENCH_FS=folder uses WORK_FOLDER as it is;
+# TAVRO_PROGRAM names another build of the program to measure). A file
 # system with a history weighs on some copies more than on others: on this
 # machine's ext4 without a journal, which looks into the inode table for each
 # inode it hands out, files were made up to twenty times slower in some
 # folders than in others.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
-program=$top/build/linux/src/tavro
+program=${TAVRO_PROGRAM:-$top/build/linux/src/tavro}
 work=${1:-/var/tmp/tavro-bench}
 small=${2:-100000}
 large=${3:-4}

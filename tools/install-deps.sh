@@ -1,10 +1,10 @@
 #!/bin/sh
-# Installs the Debian packages that building and testing Tavro need, where any
+# Installs the Debian packages that building, testing and benchmarking Tavro need, where any
 # is missing. Runs as root (or through sudo when it is there).
 set -e
 packages="cmake ninja-build g++ pkg-config libgtk-3-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 wine64
-  xvfb xauth xdotool imagemagick tmux libedit-dev bindfs"
+  xvfb xauth xdotool imagemagick tmux libedit-dev bindfs perl time bc x11-utils"
 missing=""
 for package in $packages; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
