@@ -1,10 +1,11 @@
 #!/bin/sh
-# Installs the Debian packages that building and testing Tavro need, where any
-# is missing. Runs as root (or through sudo when it is there), without input.
+# Installs the Debian packages that building, testing and benchmarking Tavro
+# need, where any is missing. Runs as root (or through sudo when it is there),
+# without input.
 set -e
 packages="cmake ninja-build g++ pkg-config libgtk-3-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 wine64
-  xvfb xauth xdotool imagemagick tmux libedit-dev bindfs
+  xvfb xauth xdotool imagemagick tmux libedit-dev bindfs perl time bc x11-utils
   dpkg-dev file lintian desktop-file-utils appstream unzip man-db
   util-linux qemu-user-static wine32:i386"
 run=""

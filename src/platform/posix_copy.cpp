@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -58,65 +59,119 @@ FileError MayReplaceTarget(const char* target, ReplaceCheck mayReplace, void* co
   return kNoError;
 }
 
-bool WriteAll(int fd, const char* data, size_t size) {
+bool WriteAll(int fd, const char* data, size_t size, off_t at) {
   while (size > 0) {
-    ssize_t written = write(fd, data, size);
+    ssize_t written = pwrite(fd, data, size, at);
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
     }
     data += written;
+    at += written;
     size -= static_cast<size_t>(written);
   }
   return true;
 }
 
-// Copies the content, in the kernel where it can (which also lets the file
-// system share extents), else through a buffer. False with errno set.
-bool CopyContent(int from, int to, off_t size) {
-  off_t done = 0;
-  for (;;) {
-    // Asks for more than the size, so a file that grew meanwhile is copied
-    // whole and the end shows as a copy of nothing.
-    ssize_t copied = copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(size - done) + 65536, 0);
+// Whether copy_file_range cannot copy between these two files at all.
+bool NoKernelCopy(int error) {
+  return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP || error == EBADF;
+}
+
+// Copies the bytes from offset to end (-1: to the end of the file, however
+// far it has grown meanwhile) to the same place in the copy: in the kernel
+// where it can (which also lets the file system share extents), else through
+// a buffer. False with errno set.
+bool CopyPart(int from, int to, off_t offset, off_t end, bool* throughBuffer) {
+  while (!*throughBuffer && (end < 0 || offset < end)) {
+    off64_t in = offset, out = offset;
+    size_t wanted = end < 0 ? (1 << 30) : static_cast<size_t>(end - offset);
+    ssize_t copied = copy_file_range(from, &in, to, &out, wanted, 0);
     if (copied > 0) {
-      done += copied;
+      offset += copied;
     } else if (copied == 0) {
-      return true;
+      return true;  // the end of the file, or of what is left of it
     } else if (errno == EINTR) {
       continue;
-    } else if (done == 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                             errno == EBADF)) {
-      break;  // no copy in the kernel here: through a buffer
+    } else if (NoKernelCopy(errno)) {
+      // Reads of the source may block again: it is an ordinary file.
+      if (fcntl(from, F_SETFL, O_RDONLY) != 0) return false;
+      *throughBuffer = true;
     } else {
       return false;
     }
   }
   static thread_local char buffer[1 << 17];
-  for (;;) {
-    ssize_t got = read(from, buffer, sizeof buffer);
+  while (end < 0 || offset < end) {
+    size_t wanted = end < 0 || end - offset > static_cast<off_t>(sizeof buffer) ? sizeof buffer
+                                                                                : static_cast<size_t>(end - offset);
+    ssize_t got = pread(from, buffer, wanted, offset);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
-    if (!WriteAll(to, buffer, static_cast<size_t>(got))) return false;
+    if (!WriteAll(to, buffer, static_cast<size_t>(got), offset)) return false;
+    offset += got;
   }
+  return true;
+}
+
+// Copies a file with holes part by part, leaving the holes out, so the copy
+// takes no more room than the source. False with errno set.
+bool CopyWithHoles(int from, int to, bool* throughBuffer) {
+  for (off_t data = 0;;) {
+    data = lseek(from, data, SEEK_DATA);
+    if (data < 0) break;  // ENXIO: only a hole is left
+    off_t hole = lseek(from, data, SEEK_HOLE);
+    if (hole < 0 || !CopyPart(from, to, data, hole, throughBuffer)) return false;
+    data = hole;
+  }
+  if (errno != ENXIO) return false;
+  // A hole at the end is made by the copy's size alone.
+  off_t size = lseek(from, 0, SEEK_END);
+  return size >= 0 && ftruncate(to, size) == 0;
+}
+
+// Copies the content; a file that takes less room than its size has holes,
+// which are kept. False with errno set.
+bool CopyContent(int from, int to, const struct stat& info) {
+  bool throughBuffer = false;
+  if (info.st_blocks < info.st_size / 512) {
+    if (CopyWithHoles(from, to, &throughBuffer)) return true;
+    if (errno != EINVAL) return false;  // the file system cannot tell the holes
+    if (ftruncate(to, 0) != 0) return false;
+  }
+  return CopyPart(from, to, 0, -1, &throughBuffer);
 }
 
 // The content, the permissions and the last write time.
 FileError WriteCopy(int from, int to, const struct stat& info) {
   struct timespec times[2] = {{0, UTIME_NOW}, info.st_mtim};
-  if (!CopyContent(from, to, info.st_size) || fchmod(to, info.st_mode & 07777) != 0 || futimens(to, times) != 0)
+  if (!CopyContent(from, to, info) || fchmod(to, info.st_mode & 07777) != 0 || futimens(to, times) != 0)
     return errno;
   return kNoError;
+}
+
+// Links the finished unnamed copy under a name; never replaces anything.
+// Linking the descriptor itself spares a walk through /proc; recent kernels
+// allow that to everyone, older ones only to those who may search any folder.
+std::atomic<bool> emptyPathRefused{false};
+bool LinkUnder(int fd, const char* name) {
+  if (!emptyPathRefused) {
+    if (linkat(fd, "", AT_FDCWD, name, AT_EMPTY_PATH) == 0) return true;
+    if (errno != ENOENT) return false;
+  }
+  char link[32];
+  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  if (linkat(AT_FDCWD, link, AT_FDCWD, name, AT_SYMLINK_FOLLOW) != 0) return false;
+  emptyPathRefused = true;
+  return true;
 }
 
 // Gives the finished unnamed copy its name. Linking never replaces anything;
 // where the name is taken by a file that may be replaced, the copy is linked
 // under a locked temporary name and renamed over it.
 FileError LinkUnnamed(int fd, const char* folder, const char* target, ReplaceCheck mayReplace, void* context) {
-  char link[32];
-  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-  if (linkat(AT_FDCWD, link, AT_FDCWD, target, AT_SYMLINK_FOLLOW) == 0) return kNoError;
+  if (LinkUnder(fd, target)) return kNoError;
   if (errno != EEXIST) return errno;
   FileError error = MayReplaceTarget(target, mayReplace, context);
   if (error != kNoError) return error;
@@ -124,7 +179,7 @@ FileError LinkUnnamed(int fd, const char* folder, const char* target, ReplaceChe
   flock(fd, LOCK_EX | LOCK_NB);
   for (int attempt = 0;; attempt++) {
     if (!NewTemporaryName(folder, kCopyPrefix, named, sizeof named)) return kNameTooLong;
-    if (linkat(AT_FDCWD, link, AT_FDCWD, named, AT_SYMLINK_FOLLOW) == 0) break;
+    if (LinkUnder(fd, named)) break;
     if (errno != EEXIST || attempt == 100) return errno;
   }
   SetCopyInProgress(named);
@@ -155,8 +210,6 @@ FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck may
     error = errno;
   } else if (!S_ISREG(info.st_mode)) {
     error = kNotOrdinaryFile;
-  } else if (fcntl(from, F_SETFL, O_RDONLY) != 0) {  // an ordinary file: reads may block again
-    error = errno;
   } else {
     to = open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (to < 0) {

@@ -31,7 +31,8 @@ bool NextMatch(Search* search, rt::FindRecord* record) {
   while (struct dirent* entry = readdir(search->dir)) {
     const char* name = entry->d_name;
     if (name[0] == '.') continue;
-    if (strlen(name) >= sizeof record->name) continue;
+    size_t length = strlen(name);
+    if (length >= sizeof record->name) continue;
     if (!NameMatches(*search, name)) continue;
     // One look at each entry: its type for the match, its times for the
     // search's own date and for the stamp that the scan asks for next.
@@ -41,13 +42,13 @@ bool NextMatch(Search* search, rt::FindRecord* record) {
     if (!S_ISREG(info.stx_mode) && !isFolder) continue;
     if (isFolder && (search->mask & rt::FA_DIREC) == 0) continue;
     FileTimes times = TimesFromStatx(info);
-    if (!isFolder) RememberEntryTimes(search->folder + name, times);
+    if (!isFolder) RememberEntryTimes(search->folder.c_str(), name, times);
     uint16_t date = 0, time = 0;
     FileTime local;
     if (!ToLocalFileTime(times.write, &local) || !ToFatDateTime(local, &date, &time)) date = time = 0;
     record->date = date;
     record->time = time;
-    memcpy(record->name, name, strlen(name) + 1);
+    memcpy(record->name, name, length + 1);
     return true;
   }
   return false;
@@ -58,7 +59,7 @@ void EndSearch(rt::FindRecord* record) {
   if (search == nullptr) return;
   closedir(search->dir);
   delete search;
-  RememberEntryTimes(std::string(), FileTimes{});
+  RememberEntryTimes(nullptr, "", FileTimes{});
   record->state = nullptr;
 }
 }  // namespace

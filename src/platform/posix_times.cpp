@@ -6,7 +6,8 @@
 #include <sys/vfs.h>
 #include <time.h>
 
-#include <string>
+#include <climits>
+#include <cstring>
 
 #include "block_faults.h"
 #include "os.h"
@@ -40,19 +41,27 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 }  // namespace
 
 namespace {
-thread_local std::string entryPath;
+// The path is kept in a buffer of its own: the scan hands on every entry's
+// times this way, and a path in a new string each time would cost a heap
+// allocation per file.
+thread_local char entryPath[PATH_MAX];
 thread_local FileTimes entryTimes;
 }  // namespace
 
-void RememberEntryTimes(std::string path, const FileTimes& times) {
-  entryPath = std::move(path);
+void RememberEntryTimes(const char* folder, const char* name, const FileTimes& times) {
+  entryPath[0] = '\0';
+  if (folder == nullptr) return;
+  size_t folderLength = strlen(folder), nameLength = strlen(name);
+  if (folderLength + nameLength >= sizeof entryPath) return;
+  memcpy(entryPath, folder, folderLength);
+  memcpy(entryPath + folderLength, name, nameLength + 1);
   entryTimes = times;
 }
 
 bool TakeEntryTimes(const char* path, FileTimes* times) {
-  if (entryPath.empty() || entryPath != path) return false;
+  if (entryPath[0] == '\0' || strcmp(entryPath, path) != 0) return false;
   *times = entryTimes;
-  entryPath.clear();
+  entryPath[0] = '\0';
   return true;
 }
 
@@ -97,12 +106,22 @@ bool ToLocalFileTime(FileTime utc, FileTime* local) {
 int CompareFileTimes(FileTime a, FileTime b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
 bool ToFatDateTime(FileTime local, uint16_t* date, uint16_t* time) {
-  time_t seconds = static_cast<time_t>(FloorDiv(local, kNanosPerSecond));
-  struct tm parts;
-  if (gmtime_r(&seconds, &parts) == nullptr) return false;
-  int year = parts.tm_year + 1900;
+  int64_t seconds = FloorDiv(local, kNanosPerSecond);
+  int64_t days = FloorDiv(seconds, 86400), second = seconds - days * 86400;
+  // The calendar from the day count, by arithmetic alone: the scan converts
+  // two times per file, and gmtime_r takes a process-wide lock each time.
+  // Counted from 1 March 2000, so that a leap day ends each cycle.
+  int64_t shifted = days - 11017;
+  int64_t cycle = FloorDiv(shifted, 146097);               // 400 years
+  int64_t dayOfCycle = shifted - cycle * 146097;           // 0..146096
+  int64_t yearOfCycle = (dayOfCycle - dayOfCycle / 1460 + dayOfCycle / 36524 - dayOfCycle / 146096) / 365;
+  int64_t dayOfYear = dayOfCycle - (365 * yearOfCycle + yearOfCycle / 4 - yearOfCycle / 100);  // from March
+  int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;      // 0..11
+  int64_t day = dayOfYear - (153 * monthFromMarch + 2) / 5 + 1;
+  int64_t month = monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9;
+  int64_t year = 2000 + cycle * 400 + yearOfCycle + (month <= 2 ? 1 : 0);
   if (year < 1980 || year > 2107) return false;
-  *date = static_cast<uint16_t>(((year - 1980) << 9) | ((parts.tm_mon + 1) << 5) | parts.tm_mday);
-  *time = static_cast<uint16_t>((parts.tm_hour << 11) | (parts.tm_min << 5) | (parts.tm_sec / 2));
+  *date = static_cast<uint16_t>(((year - 1980) << 9) | (month << 5) | day);
+  *time = static_cast<uint16_t>(((second / 3600) << 11) | ((second / 60 % 60) << 5) | (second % 60 / 2));
   return true;
 }

@@ -1,11 +1,13 @@
 // The progress dialog on Linux, with GTK 3: the same caption, layout, bar and
 // full-width Cancel button as the Windows dialog template. The worker reaches
-// the dialog only through the main loop; what it sends after the dialog has
-// ended finds nothing and is dropped.
+// the dialog only through the main loop, which shows the newest state at most
+// once a frame however fast the files go; what the worker sends after the
+// dialog has ended finds nothing and is dropped.
 #include <gtk/gtk.h>
 
 #include <cstdint>
-#include <string>
+#include <cstdio>
+#include <mutex>
 
 #include "copy/copy_worker.h"
 #include "filelist/filelist.h"
@@ -115,43 +117,72 @@ void BuildWindow(Progress* dialog) {
   gtk_widget_grab_focus(cancel);
 }
 
-// A message from the worker, carried to the main loop.
-struct WorkerMessage {
-  enum Kind { kRange, kPosition, kCaption, kCommand } kind;
-  uintptr_t dialogNumber;
-  unsigned value;
-  std::string text;
+// What the worker has sent that the dialog has not shown yet: the newest
+// position and caption, and the range and the command, which are never lost.
+// One source, made once and never given back, carries it to the main loop
+// at most once a frame; the end comes at once. The worker allocates nothing.
+struct Pending {
+  uintptr_t dialogNumber;  // the dialog it was sent to
+  bool hasRange, hasPosition, hasCaption;
+  unsigned high, position;
+  int command;  // 0: none
+  char caption[300];
 };
 
-gboolean Deliver(gpointer data) {
-  WorkerMessage* message = static_cast<WorkerMessage*>(data);
+constexpr gint64 kFrameMicroseconds = 1000000 / 60;
+std::mutex pendingMutex;
+Pending pending;           // guarded by pendingMutex
+bool scheduled = false;    // the source is due; guarded by pendingMutex
+gint64 shownAt = 0;        // when the dialog last took the state; likewise
+GSource* carrier = nullptr;
+
+void Show(const Pending& state) {
   Progress* dialog = openDialog;
-  if (dialog != nullptr && !dialog->ended && message->dialogNumber == openDialogNumber) {
-    switch (message->kind) {
-      case WorkerMessage::kRange:
-        dialog->high = message->value;
-        break;
-      case WorkerMessage::kPosition:
-        SetBarPosition(dialog, message->value);
-        break;
-      case WorkerMessage::kCaption:
-        gtk_window_set_title(GTK_WINDOW(dialog->window), message->text.c_str());
-        break;
-      case WorkerMessage::kCommand:
-        if (message->value == kCommandOk || message->value == kCommandCancel) Command(dialog);
-        break;
-    }
+  if (dialog == nullptr || dialog->ended || state.dialogNumber != openDialogNumber) return;
+  if (state.hasRange) dialog->high = state.high;
+  if (state.hasPosition) SetBarPosition(dialog, state.position);
+  if (state.hasCaption) gtk_window_set_title(GTK_WINDOW(dialog->window), state.caption);
+  if (state.command == kCommandOk || state.command == kCommandCancel) Command(dialog);
+}
+
+gboolean Deliver(GSource* source, GSourceFunc, gpointer) {
+  Pending state;
+  {
+    std::lock_guard<std::mutex> guard(pendingMutex);
+    state = pending;
+    pending = Pending{};
+    scheduled = false;
+    shownAt = g_get_monotonic_time();
+    g_source_set_ready_time(source, -1);
   }
-  delete message;
-  return G_SOURCE_REMOVE;
+  Show(state);
+  return G_SOURCE_CONTINUE;
 }
 
-void Post(WindowHandle handle, WorkerMessage::Kind kind, unsigned value, const char* text = "") {
+void MakeCarrier() {
+  static GSourceFuncs funcs = {nullptr, nullptr, Deliver, nullptr, nullptr, nullptr};
+  if (carrier != nullptr) return;
+  carrier = g_source_new(&funcs, sizeof(GSource));
+  g_source_set_priority(carrier, G_PRIORITY_DEFAULT_IDLE);
+  g_source_attach(carrier, nullptr);
+}
+
+// Keeps what the message changes; a state kept for an earlier dialog is dropped.
+template <typename Change>
+void Post(WindowHandle handle, bool atOnce, Change change) {
   uintptr_t number = reinterpret_cast<uintptr_t>(handle);
-  if (number == 0) return;  // no dialog was ever shown
-  g_idle_add(Deliver, new WorkerMessage{kind, number, value, text});
+  if (number == 0 || carrier == nullptr) return;  // no dialog was ever shown
+  std::lock_guard<std::mutex> guard(pendingMutex);
+  if (pending.dialogNumber != number) {
+    pending = Pending{};
+    pending.dialogNumber = number;
+  }
+  change(pending);
+  if (scheduled && !atOnce) return;
+  scheduled = true;
+  gint64 due = shownAt + kFrameMicroseconds;
+  g_source_set_ready_time(carrier, atOnce || due <= g_get_monotonic_time() ? 0 : due);
 }
-
 }  // namespace
 
 void GtkRunProgressDialog(InstanceHandle) {
@@ -166,6 +197,7 @@ void GtkRunProgressDialog(InstanceHandle) {
   dialog.high = FileCount > 0xFFFF ? static_cast<unsigned>(FileCount) : (FileCount & 0xFFFF);
   BuildWindow(&dialog);
   SetBarPosition(&dialog, 0);
+  MakeCarrier();
   openDialog = &dialog;
   openDialogNumber = ++dialogsMade;
   dialog.startTimer = g_timeout_add(500, OnStartTimer, &dialog);
@@ -177,11 +209,27 @@ void GtkRunProgressDialog(InstanceHandle) {
   while (gtk_events_pending()) gtk_main_iteration();
 }
 
-void GtkSetProgressRange(WindowHandle dialog, unsigned, unsigned high) { Post(dialog, WorkerMessage::kRange, high); }
-void GtkSetProgressPosition(WindowHandle dialog, unsigned position) {
-  Post(dialog, WorkerMessage::kPosition, position);
+void GtkSetProgressRange(WindowHandle dialog, unsigned, unsigned high) {
+  Post(dialog, true, [=](Pending& state) {
+    state.hasRange = true;
+    state.high = high;
+  });
 }
-void GtkSetDialogCaption(WindowHandle dialog, const char* text) { Post(dialog, WorkerMessage::kCaption, 0, text); }
+
+void GtkSetProgressPosition(WindowHandle dialog, unsigned position) {
+  Post(dialog, false, [=](Pending& state) {
+    state.hasPosition = true;
+    state.position = position;
+  });
+}
+
+void GtkSetDialogCaption(WindowHandle dialog, const char* text) {
+  Post(dialog, false, [=](Pending& state) {
+    state.hasCaption = true;
+    snprintf(state.caption, sizeof state.caption, "%s", text);
+  });
+}
+
 void GtkSendDialogCommand(WindowHandle dialog, int command) {
-  Post(dialog, WorkerMessage::kCommand, static_cast<unsigned>(command));
+  Post(dialog, true, [=](Pending& state) { state.command = command; });
 }

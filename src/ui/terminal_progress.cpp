@@ -1,6 +1,8 @@
 // The progress of the copy in the terminal: one line redrawn in place, or
 // plain lines where the output is no terminal. Escape or Ctrl+C asks
 // "Really Stop?!" while the copy goes on.
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,15 +23,31 @@ std::atomic<unsigned> high{0};
 std::atomic<unsigned> position{0};
 std::atomic<bool> ended{false};
 std::mutex captionMutex;
-std::string caption;
+char caption[300];            // the newest caption; guarded by captionMutex
 bool showing = false;         // the progress line is on the screen
 std::string openedFolder;     // the target, to be named once the line is done
+// The worker's end wakes the line at once through this pipe, so the run
+// does not wait for the next redraw to end.
+int wake[2] = {-1, -1};
 
 using Clock = std::chrono::steady_clock;
 
 std::string Caption() {
   std::lock_guard<std::mutex> guard(captionMutex);
   return caption;
+}
+
+// Waits up to the time for a key (where input has not ended), or for the
+// worker's end.
+int WaitForKey(int timeoutMilliseconds, bool inputEnded) {
+  struct pollfd ready[2] = {{wake[0], POLLIN, 0}, {inputEnded ? -1 : STDIN_FILENO, POLLIN, 0}};
+  if (poll(ready, 2, timeoutMilliseconds) <= 0) return kKeyNone;
+  if (ready[0].revents != 0) {
+    char drained[16];
+    while (read(wake[0], drained, sizeof drained) > 0) {
+    }
+  }
+  return ready[1].revents != 0 ? ReadKey(0) : kKeyNone;
 }
 
 // Draws the line; on a terminal in place, else as a plain line when it changed.
@@ -67,9 +85,10 @@ void TerminalRunProgressDialog() {
   ended = false;
   {
     std::lock_guard<std::mutex> guard(captionMutex);
-    caption = "Progress.........";
+    snprintf(caption, sizeof caption, "%s", "Progress.........");
     showing = true;
   }
+  if (wake[0] < 0 && pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) wake[0] = wake[1] = -1;
   const bool inPlace = isatty(STDOUT_FILENO);
   std::string last;
   printf("\n");
@@ -77,7 +96,7 @@ void TerminalRunProgressDialog() {
   Draw(inPlace, &last);
   // The copy starts after half a second; a command before then ends it unstarted.
   Clock::time_point start = Clock::now() + std::chrono::milliseconds(500);
-  bool started = false;
+  bool started = false, inputEnded = false;
   Clock::time_point drawn = Clock::now();
   while (!ended) {
     int wait = 200;
@@ -91,10 +110,10 @@ void TerminalRunProgressDialog() {
       }
       wait = static_cast<int>(std::min<long long>(wait, left));
     }
-    int key = ReadKey(wait);
+    int key = WaitForKey(wait, inputEnded);
     if (key == kKeyEnd) {
       // Input has ended: no stop can be asked for any more; the copy runs on.
-      usleep(wait * 1000);
+      inputEnded = true;
     } else if (IsCommandKey(key)) {
       if (inPlace) printf("\n");
       Command();
@@ -131,8 +150,11 @@ void TerminalSetProgressRange(unsigned, unsigned top) { high = top; }
 void TerminalSetProgressPosition(unsigned at) { position = at; }
 void TerminalSetDialogCaption(const char* text) {
   std::lock_guard<std::mutex> guard(captionMutex);
-  caption = text;
+  snprintf(caption, sizeof caption, "%s", text);
 }
 void TerminalSendDialogCommand(int command) {
-  if ((command == kCommandOk || command == kCommandCancel) && CopyRunning == 0) ended = true;
+  if ((command == kCommandOk || command == kCommandCancel) && CopyRunning == 0) {
+    ended = true;
+    if (wake[1] >= 0 && write(wake[1], "", 1) < 0) return;  // a full pipe is awake already
+  }
 }

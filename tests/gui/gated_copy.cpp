@@ -15,6 +15,7 @@ int allowed = 0;
 int begun = 0;
 int ended = 0;
 std::vector<std::string> opened;
+WindowHandle openedBy = nullptr;
 }  // namespace
 
 namespace gate {
@@ -53,6 +54,11 @@ std::vector<std::string> Opened() {
   return opened;
 }
 
+void* OpenedBy() {
+  std::lock_guard<std::mutex> guard(mutex);
+  return openedBy;
+}
+
 }  // namespace gate
 
 FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck, void*) {
@@ -69,7 +75,8 @@ FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck, vo
   return ok ? kNoError : 2;  // no such file, in the numbers of both platforms
 }
 
-void OpenFolderInBrowser(WindowHandle, const char* folder) {
+void OpenFolderInBrowser(WindowHandle dialog, const char* folder) {
   std::lock_guard<std::mutex> guard(mutex);
   opened.push_back(folder);
+  openedBy = dialog;
 }

@@ -16,7 +16,9 @@ void LetAll();
 // How many copies have begun and how many have ended.
 int Begun();
 int Ended();
-// The folders that the file browser was asked to open.
+// The folders that the file browser was asked to open, and the dialog that
+// the worker which asked last was given.
 std::vector<std::string> Opened();
+void* OpenedBy();
 
 }  // namespace gate

@@ -160,6 +160,51 @@ TEST_F(GtkDialogs, ProgressShowsTheRunAndClosesItselfAtTheEnd) {
   EXPECT_EQ(CopyRunning, 0);
 }
 
+TEST_F(GtkDialogs, FilesFasterThanTheScreenShowOnlyTheNewestStateAndMessagesForAnEndedDialogAreDropped) {
+  ListFiles(101);
+  static int titles;
+  titles = 0;
+  Run({
+      [] {
+        GtkWindow* window = CopyWindow("Copy File No: 1 of 101");
+        if (gate::Begun() != 1 || window == nullptr) return false;
+        g_signal_connect(window, "notify::title", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer) { titles++; }),
+                         nullptr);
+        return true;
+      },
+      [] {
+        // The main loop is held while the worker sends fifty files' messages.
+        gate::Let(50);
+        while (gate::Begun() < 51) g_usleep(1000);
+        return true;
+      },
+      [] {
+        if (CopyWindow("Copy File No: 51 of 101") == nullptr) return false;
+        EXPECT_EQ(Fraction(), 0.5);
+        EXPECT_EQ(titles, 1);
+        gate::LetAll();
+        return true;
+      },
+  });
+  EXPECT_EQ(gate::Ended(), 101);  // and the worker's end closed the dialog
+
+  // What reaches the first dialog's handle now neither changes nor ends the next one.
+  WindowHandle ended = gate::OpenedBy();
+  ASSERT_NE(ended, nullptr);
+  SetDialogCaption(ended, "late");
+  SendDialogCommand(ended, kCommandCancel);
+  ReleaseFileList();
+  ListFiles(2);
+  gate::Reset(true);
+  Run({[] { return gate::Begun() == 1 && CopyWindow("Copy File No: 1 of 2") != nullptr; },
+       [] {
+         gate::LetAll();
+         return true;
+       }});
+  EXPECT_EQ(gate::Ended(), 2);
+  EXPECT_NE(gate::OpenedBy(), ended);
+}
+
 TEST_F(GtkDialogs, ACommandWithinTheFirstHalfSecondEndsItWithoutAWorker) {
   ListFiles(2);
   Run({Click(kTitle, "Cancel")});

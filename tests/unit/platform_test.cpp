@@ -96,6 +96,30 @@ TEST_F(DirectorySearch, ReportsTheModificationTimeAsFatWordsAndEndsCleanly) {
   rt::EndEntrySearch(&record);
 }
 
+TEST_F(DirectorySearch, FatWordsFollowTheCalendarToTheEndsOfTheirRange) {
+  struct Case {
+    int year;
+    unsigned month, day, hour, minute, second;
+    bool fits;
+  } cases[] = {
+      {1980, 1, 1, 0, 0, 0, true},     {1969, 12, 31, 23, 59, 59, false}, {2000, 2, 29, 12, 34, 56, true},
+      {2000, 3, 1, 0, 0, 1, true},     {2004, 12, 31, 23, 59, 59, true},  {2100, 2, 28, 23, 59, 59, true},
+      {2100, 3, 1, 0, 0, 0, true},     {2105, 7, 15, 6, 30, 0, true},
+  };
+  testfs::WriteFile(folder_ + "x", "x");
+  for (const Case& c : cases) {
+    testfs::SetTimes(folder_ + "x", testfs::UnixTime(2020, 1, 1, 0, 0, 0),
+                     testfs::UnixTime(c.year, c.month, c.day, c.hour, c.minute, c.second));
+    FileTimes times;
+    uint16_t date = 0, time = 0;
+    ASSERT_TRUE(ReadFileTimes((folder_ + "x").c_str(), &times));
+    ASSERT_EQ(ToFatDateTime(times.write, &date, &time), c.fits) << c.year << "-" << c.month << "-" << c.day;
+    if (!c.fits) continue;
+    EXPECT_EQ(date, ((c.year - 1980) << 9) | (c.month << 5) | c.day) << c.year << "-" << c.month << "-" << c.day;
+    EXPECT_EQ(time, (c.hour << 11) | (c.minute << 5) | (c.second / 2)) << c.hour << ":" << c.minute;
+  }
+}
+
 TEST_F(DirectorySearch, AMissingOrEmptyFolderMatchesNothing) {
   rt::FindRecord record;
   EXPECT_NE(rt::FindFirstEntry((folder_ + "missing" + testfs::kSeparator + "*.*").c_str(), &record, 0), 0);

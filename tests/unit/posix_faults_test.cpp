@@ -41,6 +41,27 @@ TEST_F(CopyRun, ACopyNeverReplacesTheFileThatASourceLinkLeadsTo) {
   EXPECT_STREQ(CopyFailures[0].name, "a");
 }
 
+TEST_F(CopyRun, AFileWithHolesIsCopiedWithItsHoles) {
+  // Data at the start and in the middle, holes between and at the end.
+  const off_t mib = 1 << 20;
+  int fd = open((source_ + "sparse").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(pwrite(fd, "head", 4, 0), 4);
+  ASSERT_EQ(pwrite(fd, "middle", 6, 5 * mib), 6);
+  ASSERT_EQ(ftruncate(fd, 12 * mib), 0);
+  close(fd);
+  struct stat source, copy;
+  ASSERT_EQ(stat((source_ + "sparse").c_str(), &source), 0);
+  if (source.st_blocks * 512 >= source.st_size) GTEST_SKIP() << "this file system keeps no holes";
+  BuildList({{"sparse", kDay1}});
+  RunDialog();
+  const std::string copied = target_ + "00000_2001_01_01_00_00_sparse";
+  ASSERT_EQ(stat(copied.c_str(), &copy), 0);
+  EXPECT_EQ(copy.st_size, 12 * mib);
+  EXPECT_LT(copy.st_blocks * 512, mib);  // not the 12 MiB that a copy of the zeros takes
+  EXPECT_TRUE(testfs::ReadFile(copied) == testfs::ReadFile(source_ + "sparse"));
+}
+
 TEST_F(CopyRun, LeftoversOfEndedRunsGoAndThoseOfRunsStillGoingStay) {
   for (const char* name : {".tavro-copy-ended1", ".tavro-probe-ended2", ".tavro-copy-going", ".other"})
     testfs::WriteFile(target_ + name, "half a copy");
