@@ -94,8 +94,10 @@ bool CopyPart(int from, int to, off_t offset, off_t end, bool* throughBuffer) {
     } else if (errno == EINTR) {
       continue;
     } else if (NoKernelCopy(errno)) {
-      // Reads of the source may block again: it is an ordinary file.
-      if (fcntl(from, F_SETFL, O_RDONLY) != 0) return false;
+      // Reads of the source may block again: it is an ordinary file. Its
+      // other flags stay (O_NOATIME keeps its access time as it was).
+      int flags = fcntl(from, F_GETFL);
+      if (flags < 0 || fcntl(from, F_SETFL, flags & ~O_NONBLOCK) != 0) return false;
       *throughBuffer = true;
     } else {
       return false;

@@ -173,7 +173,10 @@ void Post(WindowHandle handle, bool atOnce, Change change) {
   uintptr_t number = reinterpret_cast<uintptr_t>(handle);
   if (number == 0 || carrier == nullptr) return;  // no dialog was ever shown
   std::lock_guard<std::mutex> guard(pendingMutex);
-  if (pending.dialogNumber != number) {
+  // Dialogs are numbered as they are made: a message to an earlier one finds
+  // it ended, and never takes a later one's state with it.
+  if (number < pending.dialogNumber) return;
+  if (number > pending.dialogNumber) {
     pending = Pending{};
     pending.dialogNumber = number;
   }
