@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
       unsigned sequence = 0;
       for (const std::string& name : names) {
         bool copied = w == count
-                          ? CopyWholeFile((source + name).c_str(), (folder + name).c_str(), nullptr, nullptr) == kNoError
+                          ? CopyWholeFile((source + name).c_str(), (folder + name).c_str(), nullptr) == kNoError
                           : CopyOne(ways[w], source + name, folder, name, sequence++);
         if (!copied) {
           fprintf(stderr, "%s: %s failed: %s\n", w == count ? "program" : ways[w].what, name.c_str(), strerror(errno));

@@ -9,20 +9,6 @@
 // The thread's body; the argument is the progress dialog's window.
 void CopyWorker(void* dialog);
 
-// The listed files that the last copy could not copy: how many, and the
-// first ones with the system's reason. Written by the worker; read once it
-// has ended.
-constexpr unsigned kFailuresShown = 10;
-struct CopyFailure {
-  char name[256];
-  char reason[128];
-};
-extern CopyFailure CopyFailures[kFailuresShown];
-extern unsigned CopyFailureCount;
-// After a copy in which files could not be copied, shows which and why in
-// one error box; answers whether there were any.
-bool ReportCopyFailures();
-
 // Composes TargetFolder + "NNNNN_YYYY_MM_DD_hh_mm_" + name; false when it
 // does not fit the buffer (nothing cut short is ever used).
 bool ComposeTargetName(char* buffer, size_t size, unsigned sequence, PackedDateTime stamp, const char* name);

@@ -41,16 +41,21 @@ enum FatalCode {
 void ScanSourceFolder(const char* folder);
 // The stamp of SourceFolder + name, or 0 when the file has no usable stamp.
 PackedDateTime GetFileStamp(const char* name);
+// The stamp of a file with these times, or 0 when they give no usable stamp.
+PackedDateTime StampFromTimes(const FileTimes& times);
 // Notes for the stamps whether the folder's file system keeps last access
 // times as dates only; the scan asks once.
 void NoteFileSystem(const char* folder);
 // Puts the list's payloads into ascending stamp order.
 void SortByStamp();
 
-// Whether the file with this identity is one of the listed files, whatever
-// path leads to it. Also true when that cannot be told for want of memory.
-bool IsListedFile(const FileIdentity& identity);
-// Forgets what IsListedFile learned of the list; the scan and the release do it.
+// Whether a file, known by its identity and bare name, is or may be one of
+// the listed files, whatever path leads to it: the same volume and number as
+// a listed file, or what a view with numbers of its own shows of one (a
+// source file of the same name, size and last write time). Also true where
+// that cannot be told (a listed file that cannot be looked at, no memory).
+bool MayBeListedFile(const FileIdentity& file, const char* name);
+// Forgets what MayBeListedFile learned of the list; the scan and the release do it.
 void ForgetListedFiles();
 
 // Year, month, day, hour and minute fields of a stamp.

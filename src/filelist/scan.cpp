@@ -2,6 +2,7 @@
 
 #include "filelist.h"
 #include "platform/text.h"
+#include "run/run_report.h"
 #include "run/shared_state.h"
 
 namespace {
@@ -17,9 +18,10 @@ BlockHandle NewNameBlock(const char* name) {
 }
 
 // Fills a new node with its name and stamp; it links to itself as the last.
+// The search has looked at the file already and hands its times on.
 void FillNode(BlockHandle node, const rt::FindRecord& found) {
   BlockHandle name = NewNameBlock(found.name);
-  PackedDateTime stamp = GetFileStamp(found.name);
+  PackedDateTime stamp = found.timesKnown ? StampFromTimes(found.times) : GetFileStamp(found.name);
   if (stamp == 0) stamp = (static_cast<PackedDateTime>(found.date) << 16) | found.time;
   FileEntry* entry = static_cast<FileEntry*>(LockBlock(node));
   entry->name = name;
@@ -32,16 +34,21 @@ void FillNode(BlockHandle node, const rt::FindRecord& found) {
 void ScanSourceFolder(const char* folder) {
   FileCount = 0;
   FileList = nullptr;
+  SourceError = kNoError;
   ForgetListedFiles();
   NoteFileSystem(folder);
   char pattern[kFolderSize + 4];
-  rt::FindRecord found;
-  if (!FormatText(pattern, sizeof pattern, "%s*.*", folder) || rt::FindFirstEntry(pattern, &found, 0) != 0) {
-    SortByStamp();
-    return;
-  }
+  rt::FindRecord found{};
+  // Files that cannot be listed (a name the code page cannot write, an entry
+  // that cannot be looked at) come too, to be told.
+  int more = FormatText(pattern, sizeof pattern, "%s*.*", folder) ? rt::FindFirstEntry(pattern, &found, rt::kFaultyEntries)
+                                                                  : -1;
   BlockHandle last = nullptr;
-  do {
+  for (; more == 0; more = rt::FindNextEntry(&found)) {
+    if (found.entryError != kNoError) {
+      RecordFailure(found.name, found.entryError, true);
+      continue;
+    }
     FileCount++;
     BlockHandle node = AllocBlock(sizeof(FileEntry));
     if (node == nullptr) ReportFatalError(last == nullptr ? kFirstNodeAllocFailed : kNodeAllocFailed);
@@ -54,6 +61,7 @@ void ScanSourceFolder(const char* folder) {
     }
     FillNode(node, found);
     last = node;
-  } while (rt::FindNextEntry(&found) == 0);
+  }
+  SourceError = found.error;
   SortByStamp();
 }

@@ -1,6 +1,7 @@
 #include <cstdint>
 
 #include "filelist.h"
+#include "list_walk.h"
 #include "stamp_order.h"
 
 namespace {
@@ -76,32 +77,20 @@ void SortByStamp() {
   }
   size_t count = 0;
   bool whole = true;
-  for (BlockHandle node = FileList; node != nullptr;) {
-    FileEntry* entry = static_cast<FileEntry*>(LockBlock(node));
-    if (entry == nullptr) break;
-    if (count == capacity) {  // more nodes than counted: not this way
-      whole = false;
-      UnlockBlock(node);
-      break;
-    }
-    memory.names[count] = entry->name;
-    memory.stamps[count++] = entry->stamp;
-    BlockHandle next = entry->next;
-    UnlockBlock(node);
-    node = next == node ? nullptr : next;
-  }
-  if (whole) {
+  ForEachNode([&](FileEntry& entry) {
+    if (count == capacity) return whole = false;  // more nodes than counted: not this way
+    memory.names[count] = entry.name;
+    memory.stamps[count++] = entry.stamp;
+    return true;
+  });
+  if (whole && count > 0) {
     ExchangeSortOrder(memory.stamps, count, memory.order, memory.scratch);
     size_t place = 0;
-    for (BlockHandle node = FileList; node != nullptr && place < count; place++) {
-      FileEntry* entry = static_cast<FileEntry*>(LockBlock(node));
-      if (entry == nullptr) break;
-      entry->name = memory.names[memory.order[place]];
-      entry->stamp = memory.stamps[memory.order[place]];
-      BlockHandle next = entry->next;
-      UnlockBlock(node);
-      node = next == node ? nullptr : next;
-    }
+    ForEachNode([&](FileEntry& entry) {
+      entry.name = memory.names[memory.order[place]];
+      entry.stamp = memory.stamps[memory.order[place]];
+      return ++place < count;
+    });
   }
   UnlockBlock(memory.block);
   FreeBlock(memory.block);  // not the list's memory: a failure only loses the block

@@ -37,6 +37,10 @@ PackedDateTime GetFileStamp(const char* name) {
   if (!FormatText(path, sizeof path, "%s%s", SourceFolder, name)) return 0;
   FileTimes times;
   if (!ReadFileTimes(path, &times)) return 0;
+  return StampFromTimes(times);
+}
+
+PackedDateTime StampFromTimes(const FileTimes& times) {
   FileTime creation, access, write;
   if (!ToLocalFileTime(times.creation, &creation) || !ToLocalFileTime(times.access, &access) ||
       !ToLocalFileTime(times.write, &write))

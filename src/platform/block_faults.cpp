@@ -3,11 +3,15 @@
 #include <atomic>
 
 #include "os.h"
+#include "test_hooks.h"
 
 namespace {
 const char* givenFileSystemName = nullptr;
 std::atomic<long> allocCountdown{0};
 std::atomic<long> freeCountdown{0};
+std::atomic<bool> noLinkRoutes{false};
+std::atomic<FileError> flushError{kNoError};
+std::atomic<int64_t> leftoverClock{0};
 
 // Counts one event down; true exactly when the count reaches zero.
 bool CountDown(std::atomic<long>& countdown) {
@@ -29,3 +33,12 @@ bool BlockFreeShouldFail() { return CountDown(freeCountdown); }
 
 void SetFileSystemNameForTests(const char* name) { givenFileSystemName = name; }
 const char* FileSystemNameForTests() { return givenFileSystemName; }
+
+void SetNoLinkRoutesForTests(bool missing) { noLinkRoutes = missing; }
+bool NoLinkRoutesForTests() { return noLinkRoutes; }
+
+void SetFlushErrorForTests(FileError error) { flushError = error; }
+FileError FlushErrorForTests() { return flushError; }
+
+void SetLeftoverClockForTests(int64_t offsetSeconds) { leftoverClock = offsetSeconds; }
+int64_t LeftoverClockForTests() { return leftoverClock; }

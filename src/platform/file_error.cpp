@@ -12,6 +12,12 @@ void DescribeFileError(FileError error, char* buffer, size_t size) {
     case kNotOrdinaryFile:
       snprintf(buffer, size, "%s", "not an ordinary file");
       break;
+    case kNameHeldByListed:
+      snprintf(buffer, size, "%s", "its new name is held by a file of the source, which is kept");
+      break;
+    case kNameNotInCodePage:
+      snprintf(buffer, size, "%s", "its name cannot be written in this system's code page");
+      break;
     default:
       DescribeSystemError(error, buffer, size);
       break;

@@ -4,15 +4,18 @@
 // under the final name.
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/file.h>
+#include <linux/magic.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 
+#include "block_faults.h"
 #include "os.h"
 #include "posix_identity.h"
 #include "posix_temporary.h"
@@ -42,20 +45,25 @@ bool FolderOf(const char* path, char* folder, size_t size) {
   return true;
 }
 
-// Whether the file that has the target name, if any, may be replaced: not
+const char* BaseName(const char* path) {
+  const char* slash = strrchr(path, '/');
+  return slash ? slash + 1 : path;
+}
+
+// Whether the entry that holds the target name, if any, may be replaced: not
 // when it is read-only, hidden or no ordinary file, or the check refuses it.
-FileError MayReplaceTarget(const char* target, ReplaceCheck mayReplace, void* context) {
+FileError MayReplaceTarget(const char* target, ReplaceCheck mayReplace) {
   struct stat entry, file;
   if (lstat(target, &entry) != 0) return errno == ENOENT ? kNoError : errno;
-  const char* slash = strrchr(target, '/');
-  if ((slash ? slash[1] : target[0]) == '.') return EACCES;
+  if (BaseName(target)[0] == '.') return EACCES;
   file = entry;
   if (S_ISLNK(entry.st_mode) && stat(target, &file) != 0) return EEXIST;
   if (!S_ISREG(file.st_mode)) return EEXIST;
   if ((file.st_mode & S_IWUSR) == 0) return EACCES;
   // Only the name is replaced, never the file behind a link; so only an
   // entry that is a file itself can be one whose loss matters.
-  if (!S_ISLNK(entry.st_mode) && mayReplace != nullptr && !mayReplace(IdentityOf(entry), context)) return EEXIST;
+  if (!S_ISLNK(entry.st_mode) && mayReplace != nullptr && !mayReplace(IdentityOf(entry), BaseName(target)))
+    return kNameHeldByListed;
   return kNoError;
 }
 
@@ -78,19 +86,19 @@ bool NoKernelCopy(int error) {
   return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP || error == EBADF;
 }
 
-// Copies the bytes from offset to end (-1: to the end of the file, however
-// far it has grown meanwhile) to the same place in the copy: in the kernel
-// where it can (which also lets the file system share extents), else through
-// a buffer. False with errno set.
+// Copies the bytes from offset up to end to the same place in the copy: in
+// the kernel where it can (which also lets the file system share extents),
+// else through a buffer. A file that has become shorter ends the copy early;
+// one that grows is copied only as far as end. False with errno set.
 bool CopyPart(int from, int to, off_t offset, off_t end, bool* throughBuffer) {
-  while (!*throughBuffer && (end < 0 || offset < end)) {
+  while (!*throughBuffer && offset < end) {
     off64_t in = offset, out = offset;
-    size_t wanted = end < 0 ? (1 << 30) : static_cast<size_t>(end - offset);
+    size_t wanted = static_cast<size_t>(std::min<off_t>(end - offset, off_t{1} << 30));
     ssize_t copied = copy_file_range(from, &in, to, &out, wanted, 0);
     if (copied > 0) {
       offset += copied;
     } else if (copied == 0) {
-      return true;  // the end of the file, or of what is left of it
+      return true;
     } else if (errno == EINTR) {
       continue;
     } else if (NoKernelCopy(errno)) {
@@ -104,9 +112,8 @@ bool CopyPart(int from, int to, off_t offset, off_t end, bool* throughBuffer) {
     }
   }
   static thread_local char buffer[1 << 17];
-  while (end < 0 || offset < end) {
-    size_t wanted = end < 0 || end - offset > static_cast<off_t>(sizeof buffer) ? sizeof buffer
-                                                                                : static_cast<size_t>(end - offset);
+  while (offset < end) {
+    size_t wanted = static_cast<size_t>(std::min<off_t>(end - offset, static_cast<off_t>(sizeof buffer)));
     ssize_t got = pread(from, buffer, wanted, offset);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
@@ -119,89 +126,138 @@ bool CopyPart(int from, int to, off_t offset, off_t end, bool* throughBuffer) {
 
 // Copies a file with holes part by part, leaving the holes out, so the copy
 // takes no more room than the source. False with errno set.
-bool CopyWithHoles(int from, int to, bool* throughBuffer) {
-  for (off_t data = 0;;) {
+bool CopyWithHoles(int from, int to, off_t size, bool* throughBuffer) {
+  for (off_t data = 0; data < size;) {
     data = lseek(from, data, SEEK_DATA);
-    if (data < 0) break;  // ENXIO: only a hole is left
+    if (data < 0 && errno != ENXIO) return false;
+    if (data < 0 || data >= size) break;  // only a hole is left
     off_t hole = lseek(from, data, SEEK_HOLE);
-    if (hole < 0 || !CopyPart(from, to, data, hole, throughBuffer)) return false;
+    if (hole < 0 || !CopyPart(from, to, data, std::min(hole, size), throughBuffer)) return false;
     data = hole;
   }
-  if (errno != ENXIO) return false;
   // A hole at the end is made by the copy's size alone.
-  off_t size = lseek(from, 0, SEEK_END);
-  return size >= 0 && ftruncate(to, size) == 0;
+  return ftruncate(to, size) == 0;
 }
 
-// Copies the content; a file that takes less room than its size has holes,
-// which are kept. False with errno set.
+// Copies the content as long as the file was when it was opened; a file
+// that takes less room than its size has holes, which are kept. False with
+// errno set.
 bool CopyContent(int from, int to, const struct stat& info) {
   bool throughBuffer = false;
   if (info.st_blocks < info.st_size / 512) {
-    if (CopyWithHoles(from, to, &throughBuffer)) return true;
+    if (CopyWithHoles(from, to, info.st_size, &throughBuffer)) return true;
     if (errno != EINVAL) return false;  // the file system cannot tell the holes
     if (ftruncate(to, 0) != 0) return false;
   }
-  return CopyPart(from, to, 0, -1, &throughBuffer);
+  return CopyPart(from, to, 0, info.st_size, &throughBuffer);
 }
 
-// The content, the permissions and the last write time.
+// FUSE passes a flush of the whole file system on to only some of its
+// servers: there each copy is flushed before it is named.
+bool FlushedOnlyOneByOne(int fd) {
+  struct statfs info;
+  return fstatfs(fd, &info) == 0 && info.f_type == FUSE_SUPER_MAGIC;
+}
+
+// The content, the permissions and the last write time. The permissions are
+// the plain ones: set-user-ID, set-group-ID and sticky would give the copy,
+// now of another owner, powers its source never had.
 FileError WriteCopy(int from, int to, const struct stat& info) {
   struct timespec times[2] = {{0, UTIME_NOW}, info.st_mtim};
-  if (!CopyContent(from, to, info) || fchmod(to, info.st_mode & 07777) != 0 || futimens(to, times) != 0)
+  if (!CopyContent(from, to, info) || fchmod(to, info.st_mode & 0777) != 0 || futimens(to, times) != 0)
     return errno;
+  if (FlushedOnlyOneByOne(to) && fdatasync(to) != 0) return errno;
   return kNoError;
 }
 
-// Links the finished unnamed copy under a name; never replaces anything.
-// Linking the descriptor itself spares a walk through /proc; recent kernels
-// allow that to everyone, older ones only to those who may search any folder.
-std::atomic<bool> emptyPathRefused{false};
+// How an unnamed file is linked under a name: by its descriptor (recent
+// kernels allow that to everyone, older ones only to those who may search any
+// folder), through /proc, or not at all (older kernels without /proc, as in
+// some chroots and containers). A route the system refuses is not tried again.
+enum LinkRoute { kByDescriptor, kByProc, kNoRoute };
+std::atomic<int> linkRoute{kByDescriptor};
+
+// Links the unnamed copy under a name; never replaces anything. False with errno set.
 bool LinkUnder(int fd, const char* name) {
-  if (!emptyPathRefused) {
+  const bool refused = NoLinkRoutesForTests();
+  if (linkRoute == kByDescriptor && !refused) {
     if (linkat(fd, "", AT_FDCWD, name, AT_EMPTY_PATH) == 0) return true;
     if (errno != ENOENT) return false;
   }
   char link[32];
   snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-  if (linkat(AT_FDCWD, link, AT_FDCWD, name, AT_SYMLINK_FOLLOW) != 0) return false;
-  emptyPathRefused = true;
-  return true;
-}
-
-// Gives the finished unnamed copy its name. Linking never replaces anything;
-// where the name is taken by a file that may be replaced, the copy is linked
-// under a locked temporary name and renamed over it.
-FileError LinkUnnamed(int fd, const char* folder, const char* target, ReplaceCheck mayReplace, void* context) {
-  if (LinkUnder(fd, target)) return kNoError;
-  if (errno != EEXIST) return errno;
-  FileError error = MayReplaceTarget(target, mayReplace, context);
-  if (error != kNoError) return error;
-  char named[PATH_MAX];
-  flock(fd, LOCK_EX | LOCK_NB);
-  for (int attempt = 0;; attempt++) {
-    if (!NewTemporaryName(folder, kCopyPrefix, named, sizeof named)) return kNameTooLong;
-    if (LinkUnder(fd, named)) break;
-    if (errno != EEXIST || attempt == 100) return errno;
+  if (!refused && linkRoute != kNoRoute && linkat(AT_FDCWD, link, AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0) {
+    linkRoute = kByProc;
+    return true;
   }
-  SetCopyInProgress(named);
-  if (rename(named, target) == 0) error = kNoError;
-  else error = errno;
-  if (error != kNoError) unlink(named);
-  SetCopyInProgress(nullptr);
-  return error;
+  // Also ENOENT when the folder has gone; then /proc is still there.
+  if (refused || (errno == ENOENT && access("/proc/self/fd", F_OK) != 0)) {
+    linkRoute = kNoRoute;
+    errno = ENOENT;
+  }
+  return false;
 }
 
-// Gives the finished copy under its temporary name the target name.
-FileError RenameTemporary(const char* temporary, const char* target, ReplaceCheck mayReplace, void* context) {
-  FileError error = MayReplaceTarget(target, mayReplace, context);
-  if (error == kNoError && rename(temporary, target) != 0) error = errno;
-  return error;
+// Links the unnamed copy under a new temporary name in the folder.
+bool LinkUnderTemporary(int fd, const char* folder, char* temporary, size_t size) {
+  for (int attempt = 0; attempt < 100; attempt++) {
+    char name[kTemporaryNameSize];
+    NewTemporaryName(kCopyPrefix, name);
+    if (snprintf(temporary, size, "%s%s", folder, name) >= static_cast<int>(size)) {
+      temporary[0] = '\0';
+      errno = ENAMETOOLONG;
+      return false;
+    }
+    if (LinkUnder(fd, temporary)) {
+      SetCopyInProgress(temporary);
+      return true;
+    }
+    temporary[0] = '\0';
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+// A new file for the copy in the folder: unnamed where the file system has
+// unnamed files and they can be linked, else under a temporary name (written
+// into temporary, which is empty for an unnamed file). -1 with errno set.
+int OpenCopy(const char* folder, char* temporary, size_t size) {
+  temporary[0] = '\0';
+  if (linkRoute != kNoRoute) {
+    int fd = open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) return fd;
+  }
+  int fd = MakeLockedTemporary(folder, kCopyPrefix, temporary, size);
+  if (fd < 0) temporary[0] = '\0';
+  else SetCopyInProgress(temporary);
+  return fd;
+}
+
+// Gives the finished copy the target name. The name is taken at once where
+// it is free; only a name that is taken is looked at, and replaced where
+// that is allowed. The temporary name, if any, is emptied once it is gone.
+FileError PlaceCopy(int fd, const char* folder, char* temporary, size_t size, const char* target,
+                    ReplaceCheck mayReplace) {
+  const bool unnamed = temporary[0] == '\0';
+  if (unnamed ? LinkUnder(fd, target) : renameat2(AT_FDCWD, temporary, AT_FDCWD, target, RENAME_NOREPLACE) == 0) {
+    temporary[0] = '\0';
+    return kNoError;
+  }
+  // Some network and FUSE file systems cannot rename without replacing:
+  // there the name is looked at first.
+  bool cannotKeep = !unnamed && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP);
+  if (errno != EEXIST && !cannotKeep) return errno;
+  FileError error = MayReplaceTarget(target, mayReplace);
+  if (error != kNoError) return error;
+  if (unnamed && !LinkUnderTemporary(fd, folder, temporary, size)) return errno;
+  if (rename(temporary, target) != 0) return errno;
+  temporary[0] = '\0';
+  return kNoError;
 }
 }  // namespace
 
-FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck mayReplace, void* context) {
-  char folder[PATH_MAX], temporary[PATH_MAX] = "";
+FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck mayReplace) {
+  char folder[PATH_MAX], temporary[PATH_MAX];
   if (!FolderOf(target, folder, sizeof folder)) return kNameTooLong;
   int from = OpenSource(source);
   if (from < 0) return errno;
@@ -212,26 +268,42 @@ FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck may
     error = errno;
   } else if (!S_ISREG(info.st_mode)) {
     error = kNotOrdinaryFile;
-  } else {
-    to = open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (to < 0) {
-      to = MakeLockedTemporary(folder, kCopyPrefix, temporary, sizeof temporary);
-      if (to < 0) error = errno;
-      else SetCopyInProgress(temporary);
-    }
+  } else if ((to = OpenCopy(folder, temporary, sizeof temporary)) < 0) {
+    error = errno;
   }
-  if (error == kNoError) error = WriteCopy(from, to, info);
-  if (error == kNoError)
-    error = temporary[0] != '\0' ? RenameTemporary(temporary, target, mayReplace, context)
-                                 : LinkUnnamed(to, folder, target, mayReplace, context);
-  // Some file systems report a failed write only when the file is closed:
-  // a copy that was not written whole does not keep its name.
+  for (int attempt = 0; error == kNoError && attempt < 2; attempt++) {
+    error = WriteCopy(from, to, info);
+    const bool unnamed = temporary[0] == '\0';
+    // Some file systems report a failed write only when the file is closed:
+    // a named copy is closed before it takes its name.
+    if (error == kNoError && !unnamed) {
+      error = close(to) == 0 || errno == EINTR ? kNoError : errno;
+      to = -1;
+    }
+    if (error == kNoError) error = PlaceCopy(to, folder, temporary, sizeof temporary, target, mayReplace);
+    if (!(unnamed && error == ENOENT && linkRoute == kNoRoute)) break;
+    // Neither way of linking an unnamed file works here: the copy is made
+    // again under a temporary name, as every copy after it will be.
+    close(to);
+    temporary[0] = '\0';
+    to = OpenCopy(folder, temporary, sizeof temporary);
+    error = to < 0 ? errno : kNoError;
+  }
   if (to >= 0 && close(to) != 0 && errno != EINTR && error == kNoError) {
     error = errno;
-    unlink(target);
+    unlink(target);  // the unnamed copy just linked: not written whole
   }
   close(from);
-  if (error != kNoError && temporary[0] != '\0') unlink(temporary);
+  if (temporary[0] != '\0') unlink(temporary);
   SetCopyInProgress(nullptr);
+  return error;
+}
+
+FileError FlushCopies(const char* folder) {
+  if (FileError given = FlushErrorForTests()) return given;
+  int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  FileError error = syncfs(fd) == 0 ? kNoError : errno;
+  close(fd);
   return error;
 }

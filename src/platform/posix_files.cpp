@@ -20,11 +20,13 @@ void DescribeSystemError(FileError error, char* buffer, size_t size) {
   snprintf(buffer, size, "%s", strerror_r(error, text, sizeof text));
 }
 
-bool ReadFileIdentity(const char* path, FileIdentity* identity) {
+bool IsMissingError(FileError error) { return error == ENOENT || error == ENOTDIR; }
+
+FileError ReadFileIdentity(const char* path, FileIdentity* identity) {
   struct stat info;
-  if (stat(path, &info) != 0) return false;
+  if (stat(path, &info) != 0) return errno;
   *identity = IdentityOf(info);
-  return true;
+  return kNoError;
 }
 
 bool DeleteOrdinaryFile(const char* path) {
@@ -36,29 +38,28 @@ bool DeleteOrdinaryFile(const char* path) {
   return unlink(path) == 0;
 }
 
-namespace {
-// A probe file made in folder b and looked for in folder a: a share or a
-// view of a folder has an identity of its own, but shows the same files.
-bool ProbeSeenInBoth(const char* a, const char* b) {
-  char probe[PATH_MAX], seen[PATH_MAX];
-  int fd = MakeLockedTemporary(b, kProbePrefix, probe, sizeof probe);
-  if (fd < 0) return false;
-  const char* name = probe + strlen(b);
+PathState LookUpPath(const char* path) {
   struct stat info;
-  bool same = FormatText(seen, sizeof seen, "%s%s", a, name) && lstat(seen, &info) == 0;
-  unlink(probe);
-  close(fd);
-  return same;
+  if (lstat(path, &info) == 0) return kPathFound;
+  return errno == ENOENT ? kPathMissing : kPathUnknown;
 }
-}  // namespace
 
-bool IsSameFolder(const char* a, const char* b) {
-  struct stat first, second;
-  if (stat(a, &first) != 0 || stat(b, &second) != 0) return false;
-  if (first.st_dev == second.st_dev && first.st_ino == second.st_ino) return true;
-  size_t length = strlen(b);
-  if (length == 0 || b[length - 1] != '/' || a[0] == '\0' || a[strlen(a) - 1] != '/') return false;
-  return ProbeSeenInBoth(a, b);
+bool MakeProbeFile(const char* folder, ProbeFile* probe) {
+  char path[PATH_MAX] = "";
+  int fd = MakeLockedTemporary(folder, kProbePrefix, path, sizeof path);
+  // The name tried is kept also where the file could not be made: a view may
+  // have made it where it cannot show it.
+  size_t length = strlen(folder);
+  FormatText(probe->name, sizeof probe->name, "%s", strlen(path) > length ? path + length : "");
+  probe->handle = fd;
+  return fd >= 0;
+}
+
+bool RemoveProbeFile(const char* folder, ProbeFile* probe) {
+  char path[PATH_MAX];
+  bool removed = FormatText(path, sizeof path, "%s%s", folder, probe->name) && unlink(path) == 0;
+  close(static_cast<int>(probe->handle));
+  return removed;
 }
 
 void EndProcess(int code) { _exit(code); }

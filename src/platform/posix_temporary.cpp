@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstring>
 
+#include "block_faults.h"
 #include "os.h"
 #include "text.h"
 
@@ -20,50 +21,46 @@ namespace {
 char pendingPath[PATH_MAX];
 std::atomic<bool> pending{false};
 
-bool StartsWith(const char* name, const char* prefix) { return strncmp(name, prefix, strlen(prefix)) == 0; }
-
-// Whether the name still leads to the file open on the descriptor.
-bool NameLeadsTo(int folder, const char* name, int fd) {
-  struct stat named, held;
-  return fstat(fd, &held) == 0 && fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-         named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+// Whether a leftover is the program's own, of this user, an ordinary file,
+// and has not changed for long: a run still going changes its copy as it
+// writes, through whatever path it reaches the folder.
+bool IsLeftover(const char* name, const struct stat& info, time_t now) {
+  if (!IsTemporaryName(name) || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) return false;
+  time_t changed = info.st_mtime > info.st_ctime ? info.st_mtime : info.st_ctime;
+  return now - changed >= kLeftoverSeconds;
 }
 }  // namespace
 
-bool NewTemporaryName(const char* folder, const char* prefix, char* path, size_t size) {
-  static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  static std::atomic<unsigned> counter{0};
-  unsigned char random[6];
-  if (getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
-    unsigned long mix = static_cast<unsigned long>(time(nullptr)) * 2654435761u + getpid() * 40503u + counter++;
-    for (unsigned char& byte : random) byte = static_cast<unsigned char>(mix >>= 5);
+void FillRandom(unsigned char* bytes, size_t count) {
+  if (getrandom(bytes, count, GRND_NONBLOCK) == static_cast<ssize_t>(count)) return;
+  // Early in boot: time, process and a counter, mixed.
+  static std::atomic<uint64_t> counter{0};
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  uint64_t state = static_cast<uint64_t>(now.tv_sec) * 1000000007u + static_cast<uint64_t>(now.tv_nsec) +
+                   (static_cast<uint64_t>(getpid()) << 32) + counter++ * 0x9E3779B97F4A7C15u;
+  for (size_t i = 0; i < count; i++) {
+    state += 0x9E3779B97F4A7C15u;
+    uint64_t z = (state ^ (state >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    bytes[i] = static_cast<unsigned char>(z ^ (z >> 31));
   }
-  char tail[sizeof random + 1];
-  for (size_t i = 0; i < sizeof random; i++) tail[i] = letters[random[i] % (sizeof letters - 1)];
-  tail[sizeof random] = '\0';
-  return FormatText(path, size, "%s%s%s", folder, prefix, tail);
 }
 
 int MakeLockedTemporary(const char* folder, const char* prefix, char* path, size_t size) {
   for (int attempt = 0; attempt < 100; attempt++) {
-    if (!NewTemporaryName(folder, prefix, path, size)) {
+    char name[kTemporaryNameSize];
+    NewTemporaryName(prefix, name);
+    if (!FormatText(path, size, "%s%s", folder, name)) {
       errno = ENAMETOOLONG;
       return -1;
     }
     int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return -1;
-    }
-    // Locked at once, and still under its name: another run's clean-up may
-    // have taken it between the two steps. Where the file system keeps no
-    // locks it stays unlocked, and no other run ever takes it for abandoned.
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      if (NameLeadsTo(AT_FDCWD, path, fd)) return fd;
-    } else if (errno != EWOULDBLOCK) {
-      return fd;
-    }
-    close(fd);
+    if (fd < 0 && errno == EEXIST) continue;
+    // Locked where the file system keeps locks: a run on this machine never
+    // takes it, however old it looks.
+    if (fd >= 0) flock(fd, LOCK_EX | LOCK_NB);
+    return fd;
   }
   errno = EEXIST;
   return -1;
@@ -73,16 +70,20 @@ void RemoveLeftoverCopies(const char* folder) {
   DIR* dir = opendir(folder);
   if (dir == nullptr) return;
   int at = dirfd(dir);
+  time_t now = time(nullptr) + LeftoverClockForTests();
   while (struct dirent* entry = readdir(dir)) {
     const char* name = entry->d_name;
-    if (!StartsWith(name, kCopyPrefix) && !StartsWith(name, kProbePrefix)) continue;
+    struct stat named, held;
+    // Looked at before it is opened: a link or a pipe of that name is never followed or opened.
+    if (!IsTemporaryName(name) || fstatat(at, name, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !IsLeftover(name, named, now))
+      continue;
     int fd = openat(at, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
-    // A run that is still going holds its file locked; only a file that
-    // nobody holds was left by a run that has ended.
-    struct stat info;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-        NameLeadsTo(at, name, fd))
+    // Still the file that was looked at, and held by no run on this machine
+    // (where the file system keeps no locks, its age alone tells).
+    if (fstat(fd, &held) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino &&
+        (flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK))
       unlinkat(at, name, 0);
     close(fd);
   }

@@ -1,18 +1,14 @@
-// Hidden temporary files in a folder, locked while in use, so that a later
-// run can tell one abandoned by a run that has ended (removed) from one that
-// a run still going is writing (kept).
+// Hidden temporary files in a target folder: made anew under a unique name,
+// locked while in use where the file system keeps locks, and left alone by
+// other runs while they change (see RemoveLeftoverCopies).
 #pragma once
 
 #include <cstddef>
 
-constexpr char kCopyPrefix[] = ".tavro-copy-";
-constexpr char kProbePrefix[] = ".tavro-probe-";
+#include "temporary_names.h"
 
-// A new free name "<folder><prefix>" plus six random letters; false when it
-// does not fit the buffer.
-bool NewTemporaryName(const char* folder, const char* prefix, char* path, size_t size);
-// Makes a new locked temporary file and writes its name into path; its
-// descriptor, or -1 with errno set.
+// Makes a new temporary file "<folder><prefix>..." and writes its path into
+// path; its descriptor (open for reading and writing), or -1 with errno set.
 int MakeLockedTemporary(const char* folder, const char* prefix, char* path, size_t size);
 
 // The named temporary file of the copy in hand (nullptr: none), which

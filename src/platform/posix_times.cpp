@@ -6,7 +6,6 @@
 #include <sys/vfs.h>
 #include <time.h>
 
-#include <climits>
 #include <cstring>
 
 #include "block_faults.h"
@@ -40,31 +39,6 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 }
 }  // namespace
 
-namespace {
-// The path is kept in a buffer of its own: the scan hands on every entry's
-// times this way, and a path in a new string each time would cost a heap
-// allocation per file.
-thread_local char entryPath[PATH_MAX];
-thread_local FileTimes entryTimes;
-}  // namespace
-
-void RememberEntryTimes(const char* folder, const char* name, const FileTimes& times) {
-  entryPath[0] = '\0';
-  if (folder == nullptr) return;
-  size_t folderLength = strlen(folder), nameLength = strlen(name);
-  if (folderLength + nameLength >= sizeof entryPath) return;
-  memcpy(entryPath, folder, folderLength);
-  memcpy(entryPath + folderLength, name, nameLength + 1);
-  entryTimes = times;
-}
-
-bool TakeEntryTimes(const char* path, FileTimes* times) {
-  if (entryPath[0] == '\0' || strcmp(entryPath, path) != 0) return false;
-  *times = entryTimes;
-  entryPath[0] = '\0';
-  return true;
-}
-
 FileTimes TimesFromStatx(const struct statx& info) {
   FileTimes times;
   times.access = FromTimestamp(info.stx_atime);
@@ -90,7 +64,6 @@ bool ReadFileSystemName(const char* folder, char* name, size_t size) {
 }
 
 bool ReadFileTimes(const char* path, FileTimes* times) {
-  if (TakeEntryTimes(path, times)) return true;
   struct statx info;
   if (statx(AT_FDCWD, path, 0, STATX_ATIME | STATX_MTIME | STATX_BTIME, &info) != 0) return false;
   if ((info.stx_mask & (STATX_ATIME | STATX_MTIME)) != (STATX_ATIME | STATX_MTIME)) return false;

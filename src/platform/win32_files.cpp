@@ -6,6 +6,7 @@
 
 #include "os.h"
 #include "system_error.h"
+#include "temporary_names.h"
 #include "text.h"
 
 const char kDefaultFolder[] = "C:\\";
@@ -21,58 +22,72 @@ void DescribeSystemError(FileError error, char* buffer, size_t size) {
 
 bool DeleteOrdinaryFile(const char* path) { return DeleteFileA(path) != 0; }
 
-namespace {
-// The volume and file index that identify a file or folder on disk.
-bool ReadIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
-  HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  BOOL ok = GetFileInformationByHandle(file, info);
-  CloseHandle(file);
-  return ok != 0;
-}
+bool IsMissingError(FileError error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
-// A probe file made in folder b and looked for in folder a: a mapped drive
-// or a UNC path to a folder may have an identity of its own, but shows the
-// same files. The system removes the probe when it is closed, also when the
-// program is ended meanwhile.
-bool ProbeSeenInBoth(const char* a, const char* b) {
-  char name[64], probe[MAX_PATH], seen[MAX_PATH];
-  FormatText(name, sizeof name, ".tavro-probe-%lu-%lu", GetCurrentProcessId(), GetTickCount());
-  if (!FormatText(probe, sizeof probe, "%s%s", b, name) || !FormatText(seen, sizeof seen, "%s%s", a, name))
-    return false;
-  HANDLE file = CreateFileA(probe, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool same = GetFileAttributesA(seen) != INVALID_FILE_ATTRIBUTES;
-  CloseHandle(file);
-  return same;
+namespace {
+// The path in wide characters; one of MAX_PATH or more in the form that opens
+// long paths: a listed file that the program cannot copy may still be one
+// that must not be lost.
+bool WidePath(const char* path, wchar_t* wide, DWORD size) {
+  wchar_t given[MAX_PATH * 2];
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, given, MAX_PATH * 2) == 0) return false;
+  if (wcslen(given) < MAX_PATH) return wcscpy(wide, given) != nullptr;
+  wcscpy(wide, L"\\\\?\\");
+  DWORD length = GetFullPathNameW(given, size - 4, wide + 4, nullptr);
+  return length > 0 && length < size - 4;
 }
 }  // namespace
 
-bool ReadFileIdentity(const char* path, FileIdentity* identity) {
+FileError ReadFileIdentity(const char* path, FileIdentity* identity) {
+  wchar_t wide[MAX_PATH * 2 + 8];
+  if (!WidePath(path, wide, MAX_PATH * 2 + 8)) return kNameTooLong;
+  HANDLE file = CreateFileW(wide, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return static_cast<FileError>(GetLastError());
   BY_HANDLE_FILE_INFORMATION info;
-  if (!ReadIdentity(path, &info)) return false;
+  BOOL read = GetFileInformationByHandle(file, &info);
+  FileError error = read ? kNoError : static_cast<FileError>(GetLastError());
+  CloseHandle(file);
+  if (!read) return error != kNoError ? error : static_cast<FileError>(ERROR_GEN_FAILURE);
   ULARGE_INTEGER write;
   write.LowPart = info.ftLastWriteTime.dwLowDateTime;
   write.HighPart = info.ftLastWriteTime.dwHighDateTime;
-  *identity = FileIdentity{(static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+  *identity = FileIdentity{info.dwVolumeSerialNumber,
+                           (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
                            (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
-                           static_cast<int64_t>(write.QuadPart)};
-  return true;
+                           static_cast<FileTime>(write.QuadPart)};
+  return kNoError;
 }
 
-bool IsSameFolder(const char* a, const char* b) {
-  BY_HANDLE_FILE_INFORMATION first, second;
-  if (!ReadIdentity(a, &first) || !ReadIdentity(b, &second)) return false;
-  if (first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
-      first.nFileIndexLow == second.nFileIndexLow)
-    return true;
-  return ProbeSeenInBoth(a, b);
+PathState LookUpPath(const char* path) {
+  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return kPathFound;
+  return GetLastError() == ERROR_FILE_NOT_FOUND ? kPathMissing : kPathUnknown;
 }
 
-// The copy (CopyFileA) makes no temporary file of its own, and the probe goes
-// with its handle: nothing is ever left to remove.
-void RemoveLeftoverCopies(const char*) {}
+// The probe is removed by the system when its handle is closed, also when
+// the program is ended meanwhile.
+bool MakeProbeFile(const char* folder, ProbeFile* probe) {
+  probe->handle = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
+  for (int attempt = 0; attempt < 100; attempt++) {
+    char path[MAX_PATH];
+    NewTemporaryName(kProbePrefix, probe->name);
+    if (!FormatText(path, sizeof path, "%s%s", folder, probe->name)) {
+      probe->name[0] = '\0';
+      return false;
+    }
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      probe->handle = reinterpret_cast<intptr_t>(file);
+      return true;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
+bool RemoveProbeFile(const char*, ProbeFile* probe) {
+  return CloseHandle(reinterpret_cast<HANDLE>(probe->handle)) != 0;
+}
 
 void EndProcess(int code) { ExitProcess(static_cast<UINT>(code)); }

@@ -26,10 +26,56 @@ bool Matches(const Search& search, const WIN32_FIND_DATAW& data) {
   return true;
 }
 
+FileTime Ticks(const FILETIME& time) {
+  ULARGE_INTEGER value;
+  value.LowPart = time.dwLowDateTime;
+  value.HighPart = time.dwHighDateTime;
+  return static_cast<FileTime>(value.QuadPart);
+}
+
+}  // namespace
+
+// The letters shown as '?' let the user see where they are; a name cut short
+// is never cut within a letter.
+void ShownName(const wchar_t* wide, char* shown, size_t size) {
+  char full[MAX_PATH * 4];
+  BOOL defaulted = FALSE;
+  // UTF-8 and some other pages take no flags.
+  if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, full, sizeof full, "?", &defaulted) == 0 &&
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, full, sizeof full, nullptr, nullptr) == 0)
+    strcpy(full, "?");
+  size_t length = strlen(full), end = 0;
+  if (length < size) {
+    memcpy(shown, full, length + 1);
+    return;
+  }
+  const bool utf8 = GetACP() == CP_UTF8;
+  for (;;) {
+    size_t next = end + (!utf8 && IsDBCSLeadByte(static_cast<BYTE>(full[end])) ? 2 : 1);
+    while (utf8 && next < length && (full[next] & 0xC0) == 0x80) next++;
+    if (next + 4 > size) break;
+    end = next;
+  }
+  memcpy(shown, full, end);
+  memcpy(shown + end, "...", 4);
+}
+
+namespace {
+
 // Fills the record from the entry when it matches; false to pass it over.
 bool Take(const Search& search, const WIN32_FIND_DATAW& data, rt::FindRecord* record) {
   if (!Matches(search, data)) return false;
-  if (!ExactNarrowName(GetACP(), data.cFileName, record->name, sizeof record->name)) return false;
+  record->entryError = kNoError;
+  if (!ExactNarrowName(GetACP(), data.cFileName, record->name, sizeof record->name)) {
+    // A name the code page cannot hold would come out as '?' or a look-alike
+    // letter, which names no file or, worse, another one: it is never used,
+    // only told where asked for.
+    if ((search.mask & rt::kFaultyEntries) == 0 || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    ShownName(data.cFileName, record->name, sizeof record->name);
+    record->entryError = kNameNotInCodePage;
+  }
+  record->times = FileTimes{Ticks(data.ftCreationTime), Ticks(data.ftLastAccessTime), Ticks(data.ftLastWriteTime)};
+  record->timesKnown = record->entryError == kNoError;
   FILETIME local;
   WORD date = 0, time = 0;
   if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time))
@@ -65,11 +111,19 @@ namespace rt {
 
 int FindFirstEntry(const char* pattern, FindRecord* record, unsigned mask) {
   record->state = nullptr;
+  record->error = kNoError;
   wchar_t widePattern[MAX_PATH * 2];
   if (MultiByteToWideChar(CP_ACP, 0, pattern, -1, widePattern, MAX_PATH * 2) == 0) return -1;
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW(widePattern, &data);
-  if (find == INVALID_HANDLE_VALUE) return -1;
+  if (find == INVALID_HANDLE_VALUE) {
+    // A folder that is not there, or holds nothing that matches, holds no
+    // files; one that cannot be read is told.
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && error != ERROR_NO_MORE_FILES)
+      record->error = static_cast<FileError>(error);
+    return -1;
+  }
   Search* search = new Search{find, mask};
   record->state = search;
   if (Take(*search, data, record)) return 0;
@@ -83,6 +137,7 @@ int FindNextEntry(FindRecord* record) {
   while (FindNextFileW(search->find, &data)) {
     if (Take(*search, data, record)) return 0;
   }
+  if (GetLastError() != ERROR_NO_MORE_FILES) record->error = static_cast<FileError>(GetLastError());
   EndSearch(record);
   return -1;
 }

@@ -1,6 +1,7 @@
 #include "filelist/filelist.h"
 #include "platform/text.h"
 #include "run.h"
+#include "run_report.h"
 #include "shared_state.h"
 
 void ClearTargetFolder() {
@@ -11,17 +12,27 @@ void ClearTargetFolder() {
   // does not exist.
   if (rt::FindFirstEntry(pattern, &found, rt::FA_DIREC) != 0) return;
   rt::EndEntrySearch(&found);
-  // The source's files were listed but not yet copied: clearing the source
-  // folder itself, by whatever path, would lose them.
-  if (IsSameFolder(SourceFolder, TargetFolder)) return;
+  // The source's files were listed but not yet copied: the source folder
+  // itself, by whatever path, is never cleared, nor one that cannot be told
+  // apart from it.
+  switch (CompareFolders(SourceFolder, TargetFolder)) {
+    case kSameFolder: ClearResult = kClearSkippedSameFolder; return;
+    case kCannotTell: ClearResult = kClearSkippedCannotTell; return;
+    case kOtherFolder: ClearResult = kClearDone; break;
+  }
   if (rt::FindFirstEntry(pattern, &found, 0) != 0) return;
   do {
     char path[300];
     FileIdentity identity;
     // A path that does not fit is left alone: cut short, it could name
-    // another file. A listed file seen here through another path is kept.
-    if (FormatText(path, sizeof path, "%s%s", TargetFolder, found.name) && ReadFileIdentity(path, &identity) &&
-        !IsListedFile(identity))
-      DeleteOrdinaryFile(path);
+    // another file. A file that cannot be looked at, or that is or may be a
+    // listed file seen through another path, is kept.
+    if (!FormatText(path, sizeof path, "%s%s", TargetFolder, found.name)) continue;
+    FileError error = ReadFileIdentity(path, &identity);
+    if (error != kNoError || MayBeListedFile(identity, found.name)) {
+      if (!IsMissingError(error)) KeptInTarget++;
+      continue;
+    }
+    DeleteOrdinaryFile(path);
   } while (rt::FindNextEntry(&found) == 0);
 }

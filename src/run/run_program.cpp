@@ -2,6 +2,7 @@
 #include "filelist/filelist.h"
 #include "platform/text.h"
 #include "run.h"
+#include "run_report.h"
 #include "settings/settings.h"
 #include "shared_state.h"
 
@@ -15,14 +16,14 @@ MessageAnswer AskClearTarget() {
   return ShowMessageBox(text, "?!", kButtonsYesNoCancel, kIconQuestion, 1);
 }
 
-// Waits for a worker that may still be finishing its last file, tells which
-// files it could not copy, then gives the list back.
+// Waits for a worker that may still be finishing its last file, tells what
+// the run could not do, then gives the list back.
 int EndRun() {
   if (WorkerThread != nullptr) {
     rt::WaitForThread(WorkerThread);
     WorkerThread = nullptr;
   }
-  bool failed = ReportCopyFailures();
+  bool failed = ReportRunFailures();
   ReleaseFileList();
   return failed ? kExitFilesNotCopied : 0;
 }
@@ -30,16 +31,17 @@ int EndRun() {
 
 int RunProgram(InstanceHandle instance) {
   programInstance = instance;
-  CopyFailureCount = 0;
+  ResetRunReport();
   ReadFolderSetting("SourcePath", SourceFolder, kDefaultFolder);
   ReadFolderSetting("TargetPath", TargetFolder, kDefaultFolder);
 
   if (!ChooseFolder(nullptr, "Auswahl Quell Verzeichnis ", SourceFolder, kSourceFolder)) return 0;
   WriteFolderSetting("SourcePath", SourceFolder);
-  // The source is read now, before the target is known.
+  // The source is read now, before the target is known. One that cannot be
+  // read is told before anything in a target is touched.
   ScanSourceFolder(SourceFolder);
 
-  if (ChooseFolder(nullptr, "Auswahl Ziel Verzeichnis ", TargetFolder, kTargetFolder)) {
+  if (SourceError == kNoError && ChooseFolder(nullptr, "Auswahl Ziel Verzeichnis ", TargetFolder, kTargetFolder)) {
     WriteFolderSetting("TargetPath", TargetFolder);
     MessageAnswer answer = AskClearTarget();
     if (answer == kAnswerYes) ClearTargetFolder();

@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "platform/text.h"
+#include "platform/win32_names.h"
 #include "run/shared_state.h"
 #include "ui.h"
 
@@ -21,7 +22,17 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM parameter, LPARAM
     GetWindowRect(browser, &window);
     int width = window.right - window.left, height = window.bottom - window.top;
     SetWindowPos(browser, HWND_TOP, (screenWidth - width) / 2, (screenHeight - height) / 2, 0, 0, SWP_NOSIZE);
-    SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+    // A remembered folder that is gone (a stick pulled out) must not leave the
+    // Desktop selected, nor one of its ancestors, either of which one Enter
+    // would confirm and the clear prompt then offer to empty: the computer is
+    // selected instead, which no file-system folder browser confirms.
+    DWORD remembered = GetFileAttributesA(reinterpret_cast<const char*>(data));
+    PIDLIST_ABSOLUTE computer = nullptr;
+    if (remembered != INVALID_FILE_ATTRIBUTES && (remembered & FILE_ATTRIBUTE_DIRECTORY))
+      SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+    else if (SHGetSpecialFolderLocation(browser, CSIDL_DRIVES, &computer) == S_OK)
+      SendMessageA(browser, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(computer));
+    if (computer != nullptr) CoTaskMemFree(computer);
     SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, data);
     DeleteDC(display);
   } else if (message == BFFM_SELCHANGED) {
@@ -32,17 +43,27 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM parameter, LPARAM
   return 0;
 }
 
-// The chosen item's 8-bit path, or false when it has none or the 8-bit path
-// does not name exactly this item. Where the code page cannot hold a letter of
-// the path, the shell gives a best fit ("Osaka" for a folder whose name begins
-// with an O with macron), which can name another existing folder: the one the
-// clear prompt would then empty.
-bool ExactFolderPath(PCIDLIST_ABSOLUTE item, char* path) {
+enum ChosenPath { kPathTaken, kNoFolderPath, kPathNotInCodePage, kPathTooLong };
+
+// The chosen item's folder with one trailing backslash, when it has a path
+// that fits and that the 8-bit path names exactly. Where the code page
+// cannot hold a letter of the path, the shell gives a best fit ("Osaka" for a
+// folder whose name begins with an O with macron), which can name another
+// existing folder: the one the clear prompt would then empty.
+ChosenPath ChosenFolder(PCIDLIST_ABSOLUTE item, char* folder, char* shown, size_t shownSize) {
   wchar_t widePath[MAX_PATH];
-  if (!SHGetPathFromIDListA(item, path) || !SHGetPathFromIDListW(item, widePath)) return false;
+  char path[MAX_PATH];
+  if (!SHGetPathFromIDListW(item, widePath)) return kNoFolderPath;
+  ShownName(widePath, shown, shownSize);
   wchar_t back[MAX_PATH + 1];
-  if (MultiByteToWideChar(CP_ACP, 0, path, -1, back, MAX_PATH + 1) == 0) return false;
-  return wcscmp(back, widePath) == 0;
+  if (!SHGetPathFromIDListA(item, path) || MultiByteToWideChar(CP_ACP, 0, path, -1, back, MAX_PATH + 1) == 0 ||
+      wcscmp(back, widePath) != 0)
+    return kPathNotInCodePage;
+  // A drive root comes with its backslash already ("C:\"); every other folder
+  // gets one added.
+  if (!FormatText(folder, kFolderSize, "%s\\", path)) return kPathTooLong;
+  if (folder[3] == '\\') folder[3] = '\0';
+  return kPathTaken;
 }
 
 }  // namespace
@@ -61,17 +82,21 @@ int ChooseFolder(WindowHandle owner, const char* title, char* buffer, FolderKind
   description.lpfn = BrowseCallback;
   description.lParam = reinterpret_cast<LPARAM>(buffer);
   description.iImage = 0;
-  PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&description);
-  if (item == nullptr) return 0;
-  char path[MAX_PATH];
-  bool hasPath = ExactFolderPath(item, path);
-  CoTaskMemFree(item);
-  if (!hasPath) return 0;
-  // A drive root comes with its backslash already ("C:\"); every other folder
-  // gets one added.
-  char chosen[kFolderSize];
-  if (!FormatText(chosen, sizeof chosen, "%s\\", path)) return 0;
-  if (chosen[3] == '\\') chosen[3] = '\0';
-  memcpy(buffer, chosen, strlen(chosen) + 1);
-  return 1;
+  // A folder that cannot be used is told, and the browser shown again.
+  for (;;) {
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&description);
+    if (item == nullptr) return 0;
+    char chosen[kFolderSize], shown[kFolderSize], text[kFolderSize + 160];
+    ChosenPath path = ChosenFolder(item, chosen, shown, sizeof shown);
+    CoTaskMemFree(item);
+    if (path == kNoFolderPath) return 0;
+    if (path == kPathTaken) {
+      memcpy(buffer, chosen, strlen(chosen) + 1);
+      return 1;
+    }
+    FormatText(text, sizeof text, "This folder cannot be used: %s\n%s",
+               path == kPathTooLong ? "its path is too long." : "its name cannot be written in this system's code page.",
+               shown);
+    ShowMessageBox(text, "Fehler", kButtonsOk, kIconError, 1);
+  }
 }

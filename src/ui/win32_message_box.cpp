@@ -9,5 +9,8 @@ MessageAnswer ShowMessageBox(const char* text, const char* caption, MessageButto
   style |= icon == kIconError ? MB_ICONERROR : MB_ICONQUESTION;
   if (defaultButton == 2) style |= MB_DEFBUTTON2;
   if (defaultButton == 3) style |= MB_DEFBUTTON3;
+  // An error box comes after the file browser that the run has just opened:
+  // it must not wait behind it, nor without the keyboard.
+  if (icon == kIconError) style |= MB_SETFOREGROUND;
   return static_cast<MessageAnswer>(MessageBoxA(nullptr, text, caption, style));
 }

@@ -130,9 +130,25 @@ TEST_F(ShellBrowser, CancelLeavesTheBufferAsItWas) {
   EXPECT_STREQ(buffer_, "C:\\no such folder\\");
 }
 
+// A remembered folder that is gone leaves nothing selected that OK could
+// confirm: not the Desktop, nor an ancestor of the folder.
+TEST_F(ShellBrowser, AMissingRememberedFolderLeavesNothingToConfirm) {
+  strcpy(buffer_, "C:\\tavro-browser\\gone\\");
+  int chosen = Choose(kTargetTitle, kTargetFolder, [](HWND browser) {
+    Sleep(300);
+    driver::Press(browser, IDOK);
+    // Where OK is refused the browser stays: then it is cancelled.
+    Sleep(300);
+    if (IsWindow(browser) && IsWindowVisible(browser)) driver::Press(browser, IDCANCEL);
+  });
+  EXPECT_EQ(chosen, 0);
+  EXPECT_STREQ(buffer_, "C:\\tavro-browser\\gone\\");
+}
+
 // A folder whose name the code page cannot hold would come back as the best
-// fit of its path: another folder, which exists.
-TEST_F(ShellBrowser, AFolderTheCodePageCannotNameAnswersNotChosen) {
+// fit of its path: another folder, which exists. It is refused with a word,
+// and the browser comes again.
+TEST_F(ShellBrowser, AFolderTheCodePageCannotNameIsRefusedAndAskedForAgain) {
   if (GetACP() == CP_UTF8) GTEST_SKIP() << "a UTF-8 code page holds every name";
   MakeFolders({L"C:\\tavro-browser\\Osaka", L"C:\\tavro-browser\\\u014csaka", L"C:\\tavro-browser"});
   const struct {
@@ -145,14 +161,28 @@ TEST_F(ShellBrowser, AFolderTheCodePageCannotNameAnswersNotChosen) {
   };
   for (const auto& test : cases) {
     strcpy(buffer_, "C:\\tavro-browser\\");
+    std::string told;
     // The user selects the folder in the tree, then presses OK.
     int chosen = Choose(kSourceTitle, kSourceFolder, [&](HWND browser) {
       Sleep(300);
       SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(test.selected));
       driver::Press(browser, IDOK);
+      HWND box = nullptr, again = nullptr;
+      if (test.chosen == 1 || !driver::WaitUntil([&] { return (box = driver::FindDialog("Fehler")) != nullptr; }))
+        return;
+      told = driver::StaticText(box);
+      driver::Press(box, IDOK);
+      if (driver::WaitUntil([&] { return (again = FindBrowser(kSourceTitle)) != nullptr; }))
+        driver::Press(again, IDCANCEL);
+      else
+        ADD_FAILURE() << "the browser did not come again";
     });
     EXPECT_EQ(chosen, test.chosen) << test.buffer;
     EXPECT_STREQ(buffer_, test.buffer);
+    if (test.chosen == 0) {
+      EXPECT_EQ(told, "This folder cannot be used: its name cannot be written in this system's code page.\n"
+                      "C:\\tavro-browser\\?saka");
+    }
   }
 }
 

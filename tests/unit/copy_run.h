@@ -10,6 +10,8 @@
 
 #include "copy/copy_worker.h"
 #include "list_helpers.h"
+#include "run/run.h"
+#include "run/run_report.h"
 #include "run/shared_state.h"
 #include "scripted_ui.h"
 #include "test_files.h"
@@ -18,6 +20,7 @@ class CopyRun : public ::testing::Test {
  protected:
   void SetUp() override {
     script::Reset();
+    ResetRunReport();
     FileCount = 0;
     source_ = testfs::NewFolder();
     target_ = testfs::NewFolder();

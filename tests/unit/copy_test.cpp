@@ -1,11 +1,15 @@
 // The copy worker over real folders, behind the scripted progress dialog.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <filesystem>
+#include <thread>
 
 #include "copy/copy_worker.h"
 #include "copy_run.h"
 #include "list_helpers.h"
+#include "platform/test_hooks.h"
 #include "run/run.h"
 #include "run/shared_state.h"
 #include "scripted_ui.h"
@@ -81,6 +85,29 @@ TEST_F(CopyRun, ReplacesAnExistingNameButNeverAReadOnlyOrHiddenOne) {
   }
 }
 
+// A copy cut off (a crash, a logoff, a kill) must not stand under its name:
+// whoever looks while it is written never sees a part of it there.
+TEST_F(CopyRun, ACopyStandsUnderItsNameOnlyWhenComplete) {
+  const std::string big(64 << 20, 'x'), copy = target_ + "00000_2010_01_01_10_00_big.mov";
+  testfs::WriteFile(source_ + "big.mov", big);
+  BuildList({{"big.mov", Packed(2010, 1, 1, 10, 0, 0)}});
+  std::atomic<bool> done{false};
+  std::atomic<long long> seen{-1};
+  std::thread watcher([&] {
+    while (!done) {
+      std::error_code error;
+      uintmax_t size = std::filesystem::file_size(copy, error);
+      if (!error && size != big.size()) seen = static_cast<long long>(size);
+    }
+  });
+  RunDialog();
+  done = true;
+  watcher.join();
+  EXPECT_EQ(seen, -1) << "seen under its name with " << seen << " bytes";
+  EXPECT_EQ(testfs::Names(target_), Strings{"00000_2010_01_01_10_00_big.mov"});
+  EXPECT_EQ(std::filesystem::file_size(copy), big.size());
+}
+
 TEST_F(CopyRun, AFileThatCannotBeCopiedIsPassedOver) {
   ListFiles({{"gone", Packed(2001, 1, 1, 0, 0, 0)}, {"here", Packed(2001, 1, 1, 0, 0, 0)}});
   testfs::RemoveTree(source_);
@@ -105,7 +132,7 @@ TEST_F(CopyRun, EveryFileThatCannotBeCopiedIsReportedWithItsReason) {
   RunDialog();
   EXPECT_EQ(testfs::ReadFile(target_ + "00001_2001_01_01_00_00_kept"), "kept");
   EXPECT_EQ(testfs::ReadFile(target_ + "00004_2001_01_01_00_00_copied"), "copied");
-  EXPECT_TRUE(ReportCopyFailures());
+  EXPECT_TRUE(ReportRunFailures());
   // One box with the error icon and OK, its text in lines.
   Strings boxes = script::EventsStartingWith("message|");
   const std::string head = "message|Fehler|", tail = "|1|error|1";
@@ -131,7 +158,7 @@ TEST_F(CopyRun, TheReportNamesTenFilesAndCountsTheRest) {
   for (int i = 0; i < 13; i++) items.push_back({"missing" + std::to_string(i), Packed(2001, 1, 1, 0, 0, 0)});
   BuildList(items);
   RunDialog();
-  ASSERT_TRUE(ReportCopyFailures());
+  ASSERT_TRUE(ReportRunFailures());
   std::string box = script::EventsStartingWith("message|Fehler|13 of 13 files could not be copied:\nmissing0: ")[0];
   EXPECT_NE(box.find("\nmissing9: "), std::string::npos);
   EXPECT_EQ(box.find("missing10"), std::string::npos);
@@ -146,7 +173,7 @@ TEST_F(CopyRun, AStopTakesEffectBetweenTwoFiles) {
   EXPECT_EQ(testfs::Names(target_), (Strings{"00000_2001_01_01_00_00_a", "00001_2001_01_02_00_00_b"}));
   // The target is still opened after a stop; a file not begun is no failure.
   EXPECT_EQ(script::EventsStartingWith("open|"), Strings{"open|" + target_});
-  EXPECT_FALSE(ReportCopyFailures());
+  EXPECT_FALSE(ReportRunFailures());
 }
 
 TEST_F(CopyRun, InTheSourceFolderItselfNoListedFileIsReplaced) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "list_helpers.h"
+#include "platform/test_hooks.h"
 #include "run/shared_state.h"
 #include "scripted_ui.h"
 #include "test_files.h"

@@ -6,6 +6,7 @@
 
 #include "filelist/stamp_order.h"
 #include "list_helpers.h"
+#include "platform/test_hooks.h"
 
 namespace {
 

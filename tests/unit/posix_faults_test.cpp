@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "copy_run.h"
+#include "platform/test_hooks.h"
 #include "run/run.h"
 
 namespace {
@@ -62,15 +63,34 @@ TEST_F(CopyRun, AFileWithHolesIsCopiedWithItsHoles) {
   EXPECT_TRUE(testfs::ReadFile(copied) == testfs::ReadFile(source_ + "sparse"));
 }
 
-TEST_F(CopyRun, LeftoversOfEndedRunsGoAndThoseOfRunsStillGoingStay) {
-  for (const char* name : {".tavro-copy-ended1", ".tavro-probe-ended2", ".tavro-copy-going", ".other"})
-    testfs::WriteFile(target_ + name, "half a copy");
-  int going = open((target_ + ".tavro-copy-going").c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_EQ(flock(going, LOCK_EX), 0);  // as another run writing it holds it
+TEST_F(CopyRun, OnlyLeftoversOfEndedRunsGo) {
+  const std::string ended[] = {".tavro-copy-aB3dE5fG7hJ9", ".tavro-probe-000000000000"};
+  // Not the program's own form; changed a moment ago (a run still going,
+  // whose lock another path does not see); locked; another user's; no
+  // ordinary file.
+  const std::string kept[] = {".tavro-copy-notes.txt", ".tavro-copy-fresh0fresh0", ".tavro-copy-locked0locke",
+                              ".tavro-copy-0ther0user00", ".tavro-probe-fifo00fifo00", ".tavro-copy-link00link00"};
+  const int64_t now = time(nullptr), hour = 3600;
+  for (const std::string& name : ended) testfs::WriteFile(target_ + name, "half a copy");
+  for (const std::string& name : kept) testfs::WriteFile(target_ + name, "half a copy");
+  testfs::SetTimes(target_ + kept[1], now + 2 * hour, now + 2 * hour);
+  int locked = open((target_ + kept[2]).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(locked, LOCK_EX), 0);
+  bool root = chown((target_ + kept[3]).c_str(), 65534, 65534) == 0;
+  unlink((target_ + kept[4]).c_str());
+  ASSERT_EQ(mkfifo((target_ + kept[4]).c_str(), 0600), 0);
+  unlink((target_ + kept[5]).c_str());
+  ASSERT_EQ(symlink((target_ + kept[2]).c_str(), (target_ + kept[5]).c_str()), 0);
   ListFiles({{"a", kDay1}});
+  SetLeftoverClockForTests(2 * hour);  // every file but the fresh one is two hours old now
   RunDialog();
-  close(going);
-  EXPECT_EQ(testfs::Names(target_), (Strings{".other", ".tavro-copy-going", "00000_2001_01_01_00_00_a"}));
+  SetLeftoverClockForTests(0);
+  close(locked);
+  Strings expected(std::begin(kept), std::end(kept));
+  if (!root) expected.erase(expected.begin() + 3);
+  expected.push_back("00000_2001_01_01_00_00_a");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(testfs::Names(target_), expected);
 }
 
 // A view of the source folder through FUSE has an identity of its own.
@@ -100,29 +120,156 @@ class SourceView : public ::testing::Test {
 };
 
 TEST_F(SourceView, ClearingThroughItDeletesNoSourceFileAndLeavesNoProbe) {
-  EXPECT_TRUE(IsSameFolder(source_.c_str(), view_.c_str()));
-  EXPECT_TRUE(IsSameFolder(view_.c_str(), source_.c_str()));
+  EXPECT_EQ(CompareFolders(source_.c_str(), view_.c_str()), kSameFolder);
+  EXPECT_EQ(CompareFolders(view_.c_str(), source_.c_str()), kSameFolder);
   script::AnswerFolders({{true, source_}, {true, view_}});
-  script::AnswerMessages({kAnswerYes});
-  EXPECT_EQ(RunProgram(nullptr), 0);
+  script::AnswerMessages({kAnswerYes, kAnswerOk});
+  EXPECT_EQ(RunProgram(nullptr), 6);
+  EXPECT_EQ(script::EventsStartingWith("message|Fehler|"),
+            Strings{"message|Fehler|The target folder was not emptied: it is the source folder.|1|error|1"});
   EXPECT_EQ(testfs::Names(source_),
             (Strings{"00000_2001_01_01_02_00_a.jpg", "00001_2001_01_02_02_00_b.jpg", "a.jpg", "b.jpg"}));
   EXPECT_EQ(testfs::ReadFile(source_ + "a.jpg"), "a.jpg");
 }
 
-TEST(Clearing, KeepsAListedFileReachedThroughAnotherName) {
+TEST(Clearing, KeepsAListedFileReachedThroughAnotherNameOrALongPath) {
   script::Reset();
-  std::string source = testfs::NewFolder(), target = testfs::NewFolder();
+  std::string top = testfs::NewFolder(), target = testfs::NewFolder();
+  // The source's path and a link's name are long enough that together they
+  // pass every buffer of a composed path but the folder's and the name's.
+  std::string source = top + std::string(200, 's') + "/";
+  testfs::MakeFolder(source);
   testfs::WriteFile(source + "a.jpg", "a");
   ASSERT_EQ(link((source + "a.jpg").c_str(), (target + "same.jpg").c_str()), 0);
+  testfs::WriteFile(target + "linked.jpg", "linked");
+  ASSERT_EQ(symlink((target + "linked.jpg").c_str(), (source + std::string(150, 'l')).c_str()), 0);
   testfs::WriteFile(target + "old.jpg", "old");
   script::AnswerFolders({{true, source}, {true, target}});
   script::AnswerMessages({kAnswerYes});
   RunProgram(nullptr);
   EXPECT_TRUE(testfs::Exists(target + "same.jpg"));
+  EXPECT_EQ(testfs::ReadFile(target + "linked.jpg"), "linked");
   EXPECT_FALSE(testfs::Exists(target + "old.jpg"));
   testfs::RemoveTree(target);
-  testfs::RemoveTree(source);
+  testfs::RemoveTree(top);
+}
+
+// File systems of the tests' own, each mounted on a new folder, all unmounted
+// and removed at the end; mounting needs root.
+class FileSystems : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (geteuid() != 0) GTEST_SKIP() << "mounting file systems needs root";
+    work_ = testfs::NewFolder();
+  }
+  void TearDown() override {
+    for (auto point = points_.rbegin(); point != points_.rend(); ++point)
+      if (system(("umount '" + *point + "' 2>/dev/null || fusermount3 -u '" + *point + "'").c_str()) != 0)
+        ADD_FAILURE() << *point << " stays mounted";
+    for (const std::string& device : devices_)
+      if (system(("losetup -d " + device).c_str()) != 0) ADD_FAILURE() << device << " stays attached";
+    if (!work_.empty()) testfs::RemoveTree(work_);
+  }
+  // Mounts with the command (which takes the mount point last) on a new folder.
+  std::string Mount(const std::string& name, const std::string& command) {
+    std::string point = work_ + name;
+    testfs::MakeFolder(point);
+    if (system((command + " '" + point + "' >/dev/null").c_str()) != 0) ADD_FAILURE() << "cannot mount " << name;
+    else points_.push_back(point);
+    return point + "/";
+  }
+  std::string Tmpfs(const std::string& name, const std::string& options) {
+    return Mount(name, "mount -t tmpfs -o " + options + " tavro-test");
+  }
+  // An exFAT file system in a file, through exfat-fuse, which wants a block device.
+  std::string Exfat(const std::string& name) {
+    std::string image = work_ + name + ".img", device = image + ".device";
+    if (system(("truncate -s 32M " + image + " && mkfs.exfat " + image + " >/dev/null && losetup -f --show " +
+                image + " >" + device).c_str()) != 0)
+      ADD_FAILURE() << "cannot make " << image;
+    std::string loop = testfs::ReadFile(device);
+    loop = loop.substr(0, loop.find('\n'));
+    devices_.push_back(loop);
+    return Mount(name, "mount.exfat-fuse " + loop);
+  }
+  std::string View(const std::string& name, const std::string& folder, const std::string& mode) {
+    return Mount(name, "/usr/bin/python3 " TAVRO_FUSE_VIEW " " + mode + " '" + folder + "'");
+  }
+
+  // Photos number from to number to, each a day younger than the one before.
+  static void Photos(const std::string& folder, int from, int to) {
+    for (int i = from; i <= to; i++) {
+      testfs::WriteFile(folder + "img_" + std::to_string(i) + ".jpg", "photo " + std::to_string(i));
+      testfs::SetTimes(folder + "img_" + std::to_string(i) + ".jpg", testfs::UnixTime(2024, 1, 1, 0, 0, 0),
+                       testfs::UnixTime(2023, 12, i, 10, 0, 0));
+    }
+  }
+  static int RunWithYes(const std::string& source, const std::string& target) {
+    script::Reset();
+    script::AnswerFolders({{true, source}, {true, target}});
+    script::AnswerMessages({kAnswerYes, kAnswerOk});
+    return RunProgram(nullptr);
+  }
+
+  std::string work_;
+  Strings points_, devices_;
+};
+
+// Fresh file systems number their files alike from the start, and a copy
+// keeps its source's size and time: only the volume tells an old copy from a
+// listed file.
+TEST_F(FileSystems, YesClearsTheOldCopiesOnFreshFileSystems) {
+  for (bool exfat : {false, true}) {
+    SCOPED_TRACE(exfat ? "a camera card and a stick, exFAT through FUSE" : "two fresh tmpfs");
+    std::string card = exfat ? Exfat("card") : Tmpfs("card1", "size=4m");
+    std::string stick = exfat ? Exfat("stick") : Tmpfs("stick1", "size=4m");
+    std::string source = card + "DCIM/", target = stick + "Photos/";
+    testfs::MakeFolder(source);
+    testfs::MakeFolder(target);
+    Photos(source, 2, 5);
+    EXPECT_EQ(RunWithYes(source, target), 0);
+    Photos(source, 1, 1);  // older than the others: every sequence number moves
+    EXPECT_EQ(RunWithYes(source, target), 0) << script::Events().back();
+    Strings names = testfs::Names(target);
+    ASSERT_EQ(names.size(), 5u);
+    for (int i = 0; i < 5; i++) {
+      EXPECT_EQ(names[i].substr(0, 6), "0000" + std::to_string(i) + "_");
+      EXPECT_EQ(names[i].substr(names[i].size() - 9), "img_" + std::to_string(i + 1) + ".jpg");
+    }
+  }
+}
+
+// A view with file numbers of its own may show the source under the target's
+// path, or the target under the source's: clearing keeps every source file,
+// and the run tells what it left undone.
+TEST_F(FileSystems, NoSourceFileIsLostThroughAViewWithNumbersOfItsOwn) {
+  struct Case {
+    const char* what;
+    const char* mode;
+    bool sourceIsView, noFreeFiles;
+    const char* told;
+  } const cases[] = {
+      {"target a view that hides dot names", "hide-dots", false, false, "was not emptied: it is the source"},
+      {"target a view that refuses dot names", "refuse-dots", false, false, "could not be told apart"},
+      {"target a view of a file system without free files", "plain", false, true, "could not be told apart"},
+      {"source a view that hides dot names", "hide-dots", true, false, "3 files were kept in the target"},
+  };
+  int row = 0;
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    std::string tag = std::to_string(row++);
+    std::string real = test.noFreeFiles ? Tmpfs("full" + tag, "nr_inodes=4") : work_ + "real" + tag + "/";
+    testfs::MakeFolder(real);
+    Photos(real, 1, 3);
+    std::string view = View("view" + tag, real, test.mode);
+    EXPECT_EQ(test.sourceIsView ? RunWithYes(view, real) : RunWithYes(real, view), 6);
+    for (int i = 1; i <= 3; i++)
+      EXPECT_EQ(testfs::ReadFile(real + "img_" + std::to_string(i) + ".jpg"), "photo " + std::to_string(i));
+    for (const std::string& name : testfs::Names(real)) EXPECT_NE(name.compare(0, 13, ".tavro-probe-"), 0) << name;
+    Strings told = script::EventsStartingWith("message|Fehler|");
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(test.told), std::string::npos) << told[0];
+  }
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "filelist/filelist.h"
 #include "list_helpers.h"
 #include "platform/win32_names.h"
+#include "run/run_report.h"
 #include "run/shared_state.h"
 #include "test_files.h"
 
@@ -17,7 +20,9 @@ void MakeWideFile(const std::wstring& path) {
   CloseHandle(file);
 }
 
-TEST(CodePageNames, ANameTheCodePageCannotHoldIsPassedOver) {
+// Passed over, but never in silence: each is told with the form it can be
+// shown in, and counted among the files.
+TEST(CodePageNames, ANameTheCodePageCannotHoldIsPassedOverAndTold) {
   if (GetACP() == CP_UTF8) GTEST_SKIP() << "every name fits a UTF-8 code page";
   std::string folder = testfs::NewFolder();
   wchar_t wideFolder[MAX_PATH];
@@ -29,11 +34,18 @@ TEST(CodePageNames, ANameTheCodePageCannotHoldIsPassedOver) {
   MakeWideFile(std::wstring(wideFolder) + L"\u0394elta.txt");
 
   snprintf(SourceFolder, kFolderSize, "%s", folder.c_str());
+  ResetRunReport();
   ScanSourceFolder(SourceFolder);
   std::vector<ListItem> items = ReadList();
   ASSERT_EQ(FileCount, 1);
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(items[0].name, "cafa.txt");
+  ASSERT_EQ(CopyFailureCount, 2u);
+  EXPECT_EQ(UnlistedCount, 2u);
+  std::vector<std::string> told{CopyFailures[0].name, CopyFailures[1].name};
+  std::sort(told.begin(), told.end());
+  EXPECT_EQ(told, (std::vector<std::string>{"?elta.txt", "caf?.txt"}));
+  EXPECT_STREQ(CopyFailures[0].reason, "its name cannot be written in this system's code page");
   ReleaseFileList();
   testfs::RemoveTree(folder);
 }
