@@ -9,7 +9,6 @@ namespace {
 const char* givenFileSystemName = nullptr;
 std::atomic<long> allocCountdown{0};
 std::atomic<long> freeCountdown{0};
-std::atomic<bool> noLinkRoutes{false};
 std::atomic<FileError> flushError{kNoError};
 std::atomic<int64_t> leftoverClock{0};
 
@@ -33,9 +32,6 @@ bool BlockFreeShouldFail() { return CountDown(freeCountdown); }
 
 void SetFileSystemNameForTests(const char* name) { givenFileSystemName = name; }
 const char* FileSystemNameForTests() { return givenFileSystemName; }
-
-void SetNoLinkRoutesForTests(bool missing) { noLinkRoutes = missing; }
-bool NoLinkRoutesForTests() { return noLinkRoutes; }
 
 void SetFlushErrorForTests(FileError error) { flushError = error; }
 FileError FlushErrorForTests() { return flushError; }

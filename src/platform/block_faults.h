@@ -1,6 +1,6 @@
 // The test hooks as the backends see them: faults of the memory blocks, a
-// file system's name given in place of the real one, and refused links and
-// flushes (set through test_hooks.h).
+// file system's name given in place of the real one, a refused flush and the
+// leftovers' clock (set through test_hooks.h).
 #pragma once
 
 #include "os.h"
@@ -10,8 +10,6 @@ bool BlockAllocShouldFail();
 bool BlockFreeShouldFail();
 // The name set with SetFileSystemNameForTests, or nullptr.
 const char* FileSystemNameForTests();
-// Whether the tests have taken the routes for linking unnamed files away.
-bool NoLinkRoutesForTests();
 // The flush error set by the tests, or kNoError.
 FileError FlushErrorForTests();
 // The seconds by which the tests move the leftovers' clock.

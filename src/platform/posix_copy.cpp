@@ -19,6 +19,7 @@
 #include "os.h"
 #include "posix_identity.h"
 #include "posix_temporary.h"
+#include "test_hooks.h"
 
 namespace {
 // Opens the source for reading without blocking, since a pipe put in its
@@ -176,10 +177,11 @@ FileError WriteCopy(int from, int to, const struct stat& info) {
 // some chroots and containers). A route the system refuses is not tried again.
 enum LinkRoute { kByDescriptor, kByProc, kNoRoute };
 std::atomic<int> linkRoute{kByDescriptor};
+std::atomic<bool> refusedForTests{false};
 
 // Links the unnamed copy under a name; never replaces anything. False with errno set.
 bool LinkUnder(int fd, const char* name) {
-  const bool refused = NoLinkRoutesForTests();
+  const bool refused = refusedForTests;
   if (linkRoute == kByDescriptor && !refused) {
     if (linkat(fd, "", AT_FDCWD, name, AT_EMPTY_PATH) == 0) return true;
     if (errno != ENOENT) return false;
@@ -297,6 +299,11 @@ FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck may
   if (temporary[0] != '\0') unlink(temporary);
   SetCopyInProgress(nullptr);
   return error;
+}
+
+void SetNoLinkRoutesForTests(bool missing) {
+  refusedForTests = missing;
+  linkRoute = kByDescriptor;
 }
 
 FileError FlushCopies(const char* folder) {

@@ -10,6 +10,7 @@
 #include "block_faults.h"
 #include "os.h"
 #include "temporary_names.h"
+#include "test_hooks.h"
 #include "text.h"
 
 namespace {
@@ -132,3 +133,6 @@ FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck may
 
 // Every copy was flushed before it got its name.
 FileError FlushCopies(const char*) { return FlushErrorForTests(); }
+
+// Windows names no unnamed files: there is no route to take away.
+void SetNoLinkRoutesForTests(bool) {}

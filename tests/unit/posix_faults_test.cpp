@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "copy_run.h"
 #include "platform/test_hooks.h"
@@ -40,6 +41,29 @@ TEST_F(CopyRun, ACopyNeverReplacesTheFileThatASourceLinkLeadsTo) {
   EXPECT_EQ(testfs::ReadFile(target_ + "00001_2002_01_01_00_00_link"), "precious");
   ASSERT_EQ(CopyFailureCount, 1u);
   EXPECT_STREQ(CopyFailures[0].name, "a");
+  EXPECT_STREQ(CopyFailures[0].reason, "its new name is held by a file of the source, which is kept");
+}
+
+// Where the kernel links unnamed files neither by their descriptor nor
+// through /proc, each copy is made under a temporary name instead.
+TEST_F(CopyRun, WithoutAWayToLinkUnnamedFilesCopiesAreMadeUnderATemporaryName) {
+  ListFiles({{"a", kDay1}, {"b", kDay2}});
+  SetNoLinkRoutesForTests(true);
+  RunDialog();
+  SetNoLinkRoutesForTests(false);
+  EXPECT_EQ(CopyFailureCount, 0u) << CopyFailures[0].reason;
+  EXPECT_EQ(testfs::Names(target_), (Strings{"00000_2001_01_01_00_00_a", "00001_2002_01_01_00_00_b"}));
+}
+
+// Set-user-ID, set-group-ID and sticky do not travel into a copy, which is
+// now of another owner, and which some file systems refuse with them.
+TEST_F(CopyRun, ACopyKeepsOnlyThePlainPermissions) {
+  ListFiles({{"tool", kDay1}});
+  ASSERT_EQ(chmod((source_ + "tool").c_str(), 07755), 0);
+  RunDialog();
+  struct stat copy;
+  ASSERT_EQ(stat((target_ + "00000_2001_01_01_00_00_tool").c_str(), &copy), 0);
+  EXPECT_EQ(copy.st_mode & 07777, 0755u);
 }
 
 TEST_F(CopyRun, AFileWithHolesIsCopiedWithItsHoles) {
@@ -154,6 +178,29 @@ TEST(Clearing, KeepsAListedFileReachedThroughAnotherNameOrALongPath) {
   testfs::RemoveTree(top);
 }
 
+// A source the user may enter but not list is no empty folder: the run says
+// so, and nothing in the target is touched.
+TEST(SourceFolder, OneThatCannotBeListedIsToldBeforeTheTargetIsTouched) {
+  script::Reset();
+  std::string top = testfs::NewFolder(), source = top + "photos/", target = testfs::NewFolder();
+  testfs::MakeFolder(source);
+  testfs::WriteFile(source + "a.jpg", "a");
+  testfs::WriteFile(target + "old.jpg", "old");
+  for (const std::string& folder : {top, source}) chmod(folder.c_str(), 0711);
+  chmod(target.c_str(), 0777);
+  chmod((target + "old.jpg").c_str(), 0666);
+  script::AnswerFolders({{true, source}, {true, target}});
+  script::AnswerMessages({kAnswerYes, kAnswerOk});
+  // Root may list any folder: the run is made as nobody.
+  EXPECT_EXIT((geteuid() != 0 || (setresgid(65534, 65534, 65534) == 0 && setresuid(65534, 65534, 65534) == 0))
+                  ? exit(RunProgram(nullptr))
+                  : exit(99),
+              ::testing::ExitedWithCode(6), "Fehler.*The source folder could not be read: Permission denied");
+  EXPECT_EQ(testfs::ReadFile(target + "old.jpg"), "old");
+  testfs::RemoveTree(target);
+  testfs::RemoveTree(top);
+}
+
 // File systems of the tests' own, each mounted on a new folder, all unmounted
 // and removed at the end; mounting needs root.
 class FileSystems : public ::testing::Test {
@@ -214,6 +261,23 @@ class FileSystems : public ::testing::Test {
   std::string work_;
   Strings points_, devices_;
 };
+
+// A file that keeps growing is copied as long as it was when it was opened:
+// else a writer that never stops would hold the copy, and a stop, for ever.
+TEST_F(FileSystems, AFileThatKeepsGrowingIsCopiedAsLongAsItWasWhenOpened) {
+  std::string real = work_ + "real/", target = work_ + "target/";
+  testfs::MakeFolder(real);
+  testfs::MakeFolder(target);
+  testfs::WriteFile(real + "live.log", "log");
+  std::string view = View("view", real, "grow=live.log");
+  script::Reset();
+  script::AnswerFolders({{true, view}, {true, target}});
+  script::AnswerMessages({kAnswerNo});
+  EXPECT_EQ(RunProgram(nullptr), 0);
+  Strings names = testfs::Names(target);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_LT(testfs::ReadFile(target + names[0]).size(), 16u << 20);  // it grows to 256 MiB
+}
 
 // Fresh file systems number their files alike from the start, and a copy
 // keeps its source's size and time: only the volume tells an old copy from a

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "filelist/filelist.h"
+#include "platform/test_hooks.h"
 #include "run/run.h"
 #include "run/shared_state.h"
 #include "scripted_ui.h"
@@ -152,6 +153,20 @@ TEST_F(RunSequence, FilesLeftOutAreToldAfterTheCopyAndTheRunEndsWithSix) {
   const std::string told = "message|Fehler|1 of 2 files could not be copied:\nphoto2.jpg: ";
   EXPECT_EQ(events.back().compare(0, told.size(), told), 0) << events.back();
   EXPECT_EQ(testfs::ReadFile(target_ + kCopy1), "1");
+}
+
+// The copies are on the disk before the run says it is done; what the disk
+// reports then is told like any other failure.
+TEST_F(RunSequence, AFailureToPutTheCopiesOnTheDiskIsTold) {
+  script::AnswerFolders({{true, source_}, {true, target_}});
+  script::AnswerMessages({kAnswerNo, kAnswerOk});
+  SetFlushErrorForTests(5);
+  int code = Run();
+  SetFlushErrorForTests(kNoError);
+  EXPECT_EQ(code, 6);
+  Strings told = script::EventsStartingWith("message|Fehler|The copies could not all be written to the disk: ");
+  EXPECT_EQ(told.size(), 1u);
+  EXPECT_EQ(script::Events()[script::Events().size() - 2], "command|2") << "told once the copy has ended";
 }
 
 TEST_F(RunSequence, ClearingAMissingTargetDoesNothing) {
