@@ -35,12 +35,13 @@ class View(Operations):
 
     def getattr(self, path, fh=None):
         st = os.lstat(self.real(path))
-        keys = ("st_mode", "st_nlink", "st_uid", "st_gid", "st_size", "st_atime", "st_mtime", "st_ctime")
+        keys = ("st_mode", "st_nlink", "st_uid", "st_gid", "st_size", "st_blocks", "st_atime", "st_mtime", "st_ctime")
         attrs = {key: getattr(st, key) for key in keys}
         attrs["st_ino"] = self.numbers.setdefault(path, next(self.counter))
         if path == "/" + str(self.grow):
             self.grown = min(self.grown + (1 << 20), 256 << 20)
             attrs["st_size"] += self.grown
+            attrs["st_blocks"] = (attrs["st_size"] + 511) // 512
         return attrs
 
     def readdir(self, path, fh):
