@@ -18,8 +18,9 @@
 #   list included). With BENCH_COPY=no the prompt is cancelled instead.
 # Each is taken net of the same phase over an empty folder in the same
 # round. The tools: `find -maxdepth 1 -type f -printf` of the three times and
-# the name, and `cp --preserve=mode,timestamps` into a new folder (after
-# `sync`, as before each copy of the program). Memory: the peak resident size
+# the name, and `cp --preserve=mode,timestamps` into a new folder followed by
+# `sync -f` on it, since the program puts its copies on the disk before it
+# ends (both after `sync`). Memory: the peak resident size
 # of the whole process (/usr/bin/time), beyond that of the empty run, per
 # file, less the names' own bytes. Medians are printed with the spread
 # (smallest and largest of the rounds).
@@ -55,10 +56,12 @@ mkdir -p "$work"
 work=$(cd "$work" && pwd)
 export TZ=UTC GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 session=tavro-bench-$$
+# A tmux server of its own, which takes nothing from another one that runs.
+tmux() { command tmux -L "$session" "$@"; }
 helpers=()
 mounted=""
 cleanup() {
-  tmux kill-session -t "$session" 2>/dev/null
+  tmux kill-server 2>/dev/null
   for pid in "${helpers[@]}"; do kill -- "$pid" 2>/dev/null; done
   rm -rf "$data/out" "$work/run" "$work/row"
   [ -n "$mounted" ] && umount "$mounted" && rm -f "$image"
@@ -118,10 +121,13 @@ seed_settings() {
   printf '[Tavro]\nSourcePath=%s/\nTargetPath=%s/\n' "$1" "$target" >"$work/run/config/Tavro/settings.ini"
 }
 
-# Waits until the file holds the text (a fixed string); false after a minute.
+# Waits until the file holds the text (a fixed string), for as long as the
+# run takes: false only when the run has ended without showing it.
 wait_text() {
-  for _ in $(seq 3000); do grep -qaF -- "$2" "$1" 2>/dev/null && return 0; sleep 0.02; done
-  echo "never shown: $2" >&2; return 1
+  while ! grep -qaF -- "$2" "$1" 2>/dev/null; do
+    grep -qaF "EXIT=" "$1" 2>/dev/null && { echo "never shown: $2" >&2; return 1; }
+    sleep 0.02
+  done
 }
 # When the terminal first showed the text: the time of the chunk of output
 # that completed it.
@@ -160,9 +166,9 @@ run_terminal() {
   tmux kill-session -t "$session"
 }
 
-# The window of that name, once it is there; waits at most a minute.
+# The window of that name, once it is there, for as long as the program runs.
 find_window() {
-  for _ in $(seq 3000); do
+  while kill -0 "$pid" 2>/dev/null; do
     xdotool search --name "$1" 2>/dev/null | head -n 1 | grep . && return 0
     sleep 0.02
   done
@@ -229,7 +235,7 @@ measure() {
   found=$(seconds find "$data/$shape" -maxdepth 1 -type f -printf '%T@ %A@ %B@ %f\n')
   if [ "$copying" = yes ]; then
     fresh_target
-    copied=$(seconds cp --preserve=mode,timestamps -r "$data/$shape/." "$target")
+    copied=$(seconds sh -c 'cp --preserve=mode,timestamps -r "$1/." "$2" && sync -f "$2"' cp "$data/$shape" "$target")
   fi
   if [ $((round % 2)) -eq 1 ]; then
     "run_$front" "$data/$shape" >"$work/row" || exit 1
