@@ -49,31 +49,6 @@ std::vector<ListItem> ReadList() {
   return items;
 }
 
-void ReferenceExchangeSort() {
-  if (FileList == nullptr) return;
-  BlockHandle a = FileList;
-  for (;;) {
-    BlockHandle aNext = Lock(a)->next;
-    UnlockBlock(a);
-    BlockHandle b = aNext;
-    for (;;) {
-      FileEntry* first = Lock(a);
-      FileEntry* second = Lock(b);
-      if (first->stamp > second->stamp) {
-        std::swap(first->name, second->name);
-        std::swap(first->stamp, second->stamp);
-      }
-      BlockHandle bNext = second->next;
-      UnlockBlock(b);
-      UnlockBlock(a);
-      if (bNext == b) break;
-      b = bNext;
-    }
-    if (aNext == a) break;
-    a = aNext;
-  }
-}
-
 PackedDateTime Packed(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute,
                       unsigned second) {
   return ((year - 1980) << 25) | (month << 21) | (day << 16) | (hour << 11) | (minute << 5) | (second / 2);
