@@ -91,6 +91,11 @@ void UnlockBlock(BlockHandle block) {
   }
 }
 
+unsigned BlockLockCount(BlockHandle block) {
+  Slot* slot = FindSlot(block);
+  return slot == nullptr ? 0 : slot->locks.load(std::memory_order_relaxed);
+}
+
 bool FreeBlock(BlockHandle block) {
   if (BlockFreeShouldFail()) return false;
   std::lock_guard<std::mutex> guard(tableMutex);

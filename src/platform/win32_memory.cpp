@@ -18,6 +18,12 @@ void* LockBlock(BlockHandle block) { return GlobalLock(block); }
 
 void UnlockBlock(BlockHandle block) { GlobalUnlock(block); }
 
+// A fixed block, taken where the movable ones run out, counts no locks.
+unsigned BlockLockCount(BlockHandle block) {
+  UINT flags = GlobalFlags(block);
+  return flags == GMEM_INVALID_HANDLE ? 0 : flags & GMEM_LOCKCOUNT;
+}
+
 bool FreeBlock(BlockHandle block) {
   if (BlockFreeShouldFail()) return false;
   return GlobalFree(block) == nullptr;

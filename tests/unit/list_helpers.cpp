@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/block_faults.h"
+
 namespace {
 FileEntry* Lock(BlockHandle node) { return static_cast<FileEntry*>(LockBlock(node)); }
 }  // namespace
@@ -37,9 +39,10 @@ std::vector<ListItem> ReadList() {
     EXPECT_NE(entry, nullptr);
     if (entry == nullptr) break;
     items.push_back(ListItem{static_cast<const char*>(LockBlock(entry->name)), entry->stamp});
-    UnlockBlock(entry->name);
-    BlockHandle next = entry->next;
+    BlockHandle name = entry->name, next = entry->next;
+    UnlockBlock(name);
     UnlockBlock(node);
+    EXPECT_EQ(BlockLockCount(node) + BlockLockCount(name), 0u) << "a lock was not given back: " << items.back().name;
     node = next == node ? nullptr : next;
     if (items.size() > 1000000) {
       ADD_FAILURE() << "the list does not end";

@@ -14,8 +14,8 @@ struct ListItem {
 
 // Replaces the list with nodes holding these items, in this order.
 void BuildList(const std::vector<ListItem>& items);
-// The list's items from head to end, checking that every node links on and
-// the last links to itself.
+// The list's items from head to end, checking that every node links on, the
+// last links to itself, and no block of it is left locked.
 std::vector<ListItem> ReadList();
 // A packed stamp from calendar fields.
 PackedDateTime Packed(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute,
