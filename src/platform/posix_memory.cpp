@@ -10,6 +10,7 @@
 
 #include "block_faults.h"
 #include "os.h"
+#include "test_hooks.h"
 
 namespace {
 struct Slot {
@@ -89,6 +90,11 @@ void UnlockBlock(BlockHandle block) {
   uint32_t locks = slot->locks.load(std::memory_order_relaxed);
   while (locks > 0 && !slot->locks.compare_exchange_weak(locks, locks - 1, std::memory_order_relaxed)) {
   }
+}
+
+unsigned BlockLockCount(BlockHandle block) {
+  Slot* slot = FindSlot(block);
+  return slot == nullptr ? 0 : slot->locks.load(std::memory_order_relaxed);
 }
 
 bool FreeBlock(BlockHandle block) {

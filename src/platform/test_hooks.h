@@ -7,6 +7,9 @@
 // The allocFailAt-th allocation and the freeFailAt-th free from now on fail
 // (counting from 1; 0 switches the fault off).
 void SetBlockFaults(long allocFailAt, long freeFailAt);
+// How many locks the block holds now (0 for a bad handle); every lock is
+// given back, so none is held between the program's steps.
+unsigned BlockLockCount(BlockHandle block);
 // The name that ReadFileSystemName gives from now on (nullptr: the file
 // system's own).
 void SetFileSystemNameForTests(const char* name);

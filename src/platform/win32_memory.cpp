@@ -3,6 +3,7 @@
 
 #include "block_faults.h"
 #include "os.h"
+#include "test_hooks.h"
 
 BlockHandle AllocBlock(size_t size) {
   if (BlockAllocShouldFail()) return nullptr;
@@ -17,6 +18,12 @@ BlockHandle AllocBlock(size_t size) {
 void* LockBlock(BlockHandle block) { return GlobalLock(block); }
 
 void UnlockBlock(BlockHandle block) { GlobalUnlock(block); }
+
+// A fixed block, taken where the movable ones run out, counts no locks.
+unsigned BlockLockCount(BlockHandle block) {
+  UINT flags = GlobalFlags(block);
+  return flags == GMEM_INVALID_HANDLE ? 0 : flags & GMEM_LOCKCOUNT;
+}
 
 bool FreeBlock(BlockHandle block) {
   if (BlockFreeShouldFail()) return false;

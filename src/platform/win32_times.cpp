@@ -54,6 +54,10 @@ int CompareFileTimes(FileTime a, FileTime b) {
 
 bool ToFatDateTime(FileTime local, uint16_t* date, uint16_t* time) {
   FILETIME in = ToFiletime(local);
+  // Not every system's conversion refuses the years after 2107: some give
+  // back a date word whose year has wrapped round to 1980.
+  SYSTEMTIME fields;
+  if (!FileTimeToSystemTime(&in, &fields) || fields.wYear > 2107) return false;
   WORD fatDate, fatTime;
   if (!FileTimeToDosDateTime(&in, &fatDate, &fatTime)) return false;
   *date = fatDate;

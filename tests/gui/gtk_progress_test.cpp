@@ -188,16 +188,35 @@ TEST_F(GtkDialogs, FilesFasterThanTheScreenShowOnlyTheNewestStateAndMessagesForA
   });
   EXPECT_EQ(gate::Ended(), 101);  // and the worker's end closed the dialog
 
-  // What reaches the first dialog's handle now neither changes nor ends the next one.
-  WindowHandle ended = gate::OpenedBy();
+  // What reaches the first dialog's handle while the next one's range still
+  // waits to be shown neither takes that range nor ends the next dialog. The
+  // main loop, kept busy with work of a higher priority, holds the range back.
+  static WindowHandle ended;
+  static guint busy;
+  ended = gate::OpenedBy();
   ASSERT_NE(ended, nullptr);
-  SetDialogCaption(ended, "late");
-  SendDialogCommand(ended, kCommandCancel);
   ReleaseFileList();
   ListFiles(2);
   gate::Reset(true);
-  Run({[] { return gate::Begun() == 1 && CopyWindow("Copy File No: 1 of 2") != nullptr; },
+  Run({[] {
+         if (Progress() == nullptr) return false;
+         busy = g_idle_add_full(G_PRIORITY_DEFAULT, [](gpointer) -> gboolean {
+           g_usleep(1000);
+           return G_SOURCE_CONTINUE;
+         }, nullptr, nullptr);
+         return true;
+       },
        [] {
+         if (gate::Begun() != 1) return false;
+         SetDialogCaption(ended, "late");
+         SendDialogCommand(ended, kCommandCancel);
+         g_source_remove(busy);
+         gate::Let(1);
+         return true;
+       },
+       [] {
+         if (gate::Begun() != 2 || CopyWindow("Copy File No: 2 of 2") == nullptr) return false;
+         EXPECT_EQ(Fraction(), 1.0);  // by the range of 0 to 1 that the worker sent
          gate::LetAll();
          return true;
        }});

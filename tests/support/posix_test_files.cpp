@@ -14,6 +14,7 @@
 namespace testfs {
 
 const char kSeparator = '/';
+const bool kNamesIgnoreCase = false;
 
 std::string NewFolder() {
   const char* base = getenv("TMPDIR");

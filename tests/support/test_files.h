@@ -9,6 +9,8 @@ namespace testfs {
 
 // The platform's folder separator.
 extern const char kSeparator;
+// Whether two names that differ only in case name one file.
+extern const bool kNamesIgnoreCase;
 
 // A new empty folder under the system's temporary folder, ending with the separator.
 std::string NewFolder();

@@ -9,6 +9,7 @@
 namespace testfs {
 
 const char kSeparator = '\\';
+const bool kNamesIgnoreCase = true;
 
 namespace {
 FILETIME ToFiletime(int64_t unixSeconds) {

@@ -43,6 +43,7 @@ class CopyRun : public ::testing::Test {
     RunProgressDialog(nullptr);
     rt::WaitForThread(WorkerThread);
     WorkerThread = nullptr;
+    ReadList();  // fails for a lock on the list that the run never gave back
   }
 
   std::string source_, target_;

@@ -183,6 +183,7 @@ TEST_F(CopyRun, InTheSourceFolderItselfNoListedFileIsReplaced) {
   // Without memory to tell listed files apart, none is replaced either.
   for (const char* earlier : {"00000_2001_01_01_00_00_a", "00000_2001_01_01_00_00_A"})
     for (long failAt : {0, 1}) {
+      if (!testfs::kNamesIgnoreCase && std::string(earlier).back() == 'A') continue;  // not the same file here
       SCOPED_TRACE(std::string(earlier) + (failAt ? " without memory" : ""));
       ListFiles({{"a", Packed(2001, 1, 1, 0, 0, 0)}, {earlier, Packed(2001, 1, 1, 0, 0, 0)}});
       SetBlockFaults(failAt, 0);

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/test_hooks.h"
+
 namespace {
 FileEntry* Lock(BlockHandle node) { return static_cast<FileEntry*>(LockBlock(node)); }
 }  // namespace
@@ -37,9 +39,10 @@ std::vector<ListItem> ReadList() {
     EXPECT_NE(entry, nullptr);
     if (entry == nullptr) break;
     items.push_back(ListItem{static_cast<const char*>(LockBlock(entry->name)), entry->stamp});
-    UnlockBlock(entry->name);
-    BlockHandle next = entry->next;
+    BlockHandle name = entry->name, next = entry->next;
+    UnlockBlock(name);
     UnlockBlock(node);
+    EXPECT_EQ(BlockLockCount(node) + BlockLockCount(name), 0u) << "a lock was not given back: " << items.back().name;
     node = next == node ? nullptr : next;
     if (items.size() > 1000000) {
       ADD_FAILURE() << "the list does not end";
@@ -47,31 +50,6 @@ std::vector<ListItem> ReadList() {
     }
   }
   return items;
-}
-
-void ReferenceExchangeSort() {
-  if (FileList == nullptr) return;
-  BlockHandle a = FileList;
-  for (;;) {
-    BlockHandle aNext = Lock(a)->next;
-    UnlockBlock(a);
-    BlockHandle b = aNext;
-    for (;;) {
-      FileEntry* first = Lock(a);
-      FileEntry* second = Lock(b);
-      if (first->stamp > second->stamp) {
-        std::swap(first->name, second->name);
-        std::swap(first->stamp, second->stamp);
-      }
-      BlockHandle bNext = second->next;
-      UnlockBlock(b);
-      UnlockBlock(a);
-      if (bNext == b) break;
-      b = bNext;
-    }
-    if (aNext == a) break;
-    a = aNext;
-  }
 }
 
 PackedDateTime Packed(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute,

@@ -14,12 +14,9 @@ struct ListItem {
 
 // Replaces the list with nodes holding these items, in this order.
 void BuildList(const std::vector<ListItem>& items);
-// The list's items from head to end, checking that every node links on and
-// the last links to itself.
+// The list's items from head to end, checking that every node links on, the
+// last links to itself, and no block of it is left locked.
 std::vector<ListItem> ReadList();
-// The exchange sort exactly as the list's ordering is defined: every node
-// against every later one, payloads exchanged when the first is greater.
-void ReferenceExchangeSort();
 // A packed stamp from calendar fields.
 PackedDateTime Packed(unsigned year, unsigned month, unsigned day, unsigned hour, unsigned minute,
                       unsigned second);

@@ -106,7 +106,8 @@ TEST_F(DirectorySearch, FatWordsFollowTheCalendarToTheEndsOfTheirRange) {
   } cases[] = {
       {1980, 1, 1, 0, 0, 0, true},     {1969, 12, 31, 23, 59, 59, false}, {2000, 2, 29, 12, 34, 56, true},
       {2000, 3, 1, 0, 0, 1, true},     {2004, 12, 31, 23, 59, 59, true},  {2100, 2, 28, 23, 59, 59, true},
-      {2100, 3, 1, 0, 0, 0, true},     {2105, 7, 15, 6, 30, 0, true},
+      {2100, 3, 1, 0, 0, 0, true},     {2105, 7, 15, 6, 30, 0, true},     {2106, 2, 7, 6, 28, 16, true},
+      {2107, 12, 31, 23, 59, 58, true}, {2108, 1, 1, 0, 0, 0, false},
   };
   testfs::WriteFile(folder_ + "x", "x");
   for (const Case& c : cases) {
