@@ -1,8 +1,9 @@
 // What each promise of the whole-file copy costs per file: the program's own
 // CopyWholeFile against the plainest copy (the source opened, the target made
 // under its name, the content copied in the kernel, mode and time set), and
-// that plain copy with one step of the program's added at a time. The ways
-// take turns, round after round, each into a new folder after `sync`.
+// that plain copy with one step of the program's added at a time. Every way
+// ends with its copies on the disk (one syncfs, or the program's own flush).
+// The ways take turns, round after round, each into a new folder after `sync`.
 //   tavro_copy_steps SOURCE/ WORK/ [ROUNDS]
 // SOURCE holds the files (copied in the order the folder lists them); WORK
 // is a folder on the file system to measure, best a new one (see
@@ -31,6 +32,7 @@ struct Way {
   Target target;
   bool sourceFlags;  // O_NOATIME | O_NONBLOCK, the latter cleared again
   bool check;        // the target name looked at before it is taken
+  bool flushEach;    // each copy flushed (fdatasync) before it is named
 };
 
 // The plain steps that every way takes; false at the first failure.
@@ -75,7 +77,7 @@ bool CopyOne(const Way& way, const std::string& source, const std::string& folde
       break;
     }
   }
-  if (to < 0 || !CopyContent(from, to, info)) return false;
+  if (to < 0 || !CopyContent(from, to, info) || (way.flushEach && fdatasync(to) != 0)) return false;
   bool named = true;
   if (way.target == kUnnamedEmptyPath) {
     named = linkat(to, "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH) == 0;
@@ -101,6 +103,14 @@ std::vector<std::string> Names(const std::string& folder) {
 
 bool Run(const char* command) { return system(command) == 0; }
 
+FileError FlushFolder(const std::string& folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  FileError error = syncfs(fd) == 0 ? kNoError : errno;
+  close(fd);
+  return error;
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   size_t n = values.size();
@@ -117,12 +127,13 @@ int main(int argc, char** argv) {
   const int rounds = argc > 3 ? atoi(argv[3]) : 5;
   const std::vector<std::string> names = Names(source);
   const Way ways[] = {
-      {"plain: named at once (as cp)", kNamed, false, false},
-      {"+ unnamed file, linked (AT_EMPTY_PATH)", kUnnamedEmptyPath, false, false},
-      {"+ unnamed file, linked (/proc/self/fd)", kUnnamedProc, false, false},
-      {"+ named locked temporary, renamed", kLockedTemporary, false, false},
-      {"+ source O_NOATIME|O_NONBLOCK, fcntl", kNamed, true, false},
-      {"+ target name looked at first (lstat)", kNamed, false, true},
+      {"plain: named at once (as cp)", kNamed, false, false, false},
+      {"+ unnamed file, linked (AT_EMPTY_PATH)", kUnnamedEmptyPath, false, false, false},
+      {"+ unnamed file, linked (/proc/self/fd)", kUnnamedProc, false, false, false},
+      {"+ named locked temporary, renamed", kLockedTemporary, false, false, false},
+      {"+ source O_NOATIME|O_NONBLOCK, fcntl", kNamed, true, false, false},
+      {"+ target name looked at first (lstat)", kNamed, false, true, false},
+      {"+ each copy flushed (fdatasync) first", kNamed, false, false, true},
   };
   const size_t count = sizeof ways / sizeof ways[0];
   std::vector<std::vector<double>> times(count + 1);
@@ -143,6 +154,12 @@ int main(int argc, char** argv) {
           fprintf(stderr, "%s: %s failed: %s\n", w == count ? "program" : ways[w].what, name.c_str(), strerror(errno));
           return 1;
         }
+      }
+      // Every way ends with its copies on the disk, as the program's run does
+      // (and as cp does when sync -f follows it).
+      if ((w == count ? FlushCopies(folder.c_str()) : FlushFolder(folder)) != kNoError) {
+        fprintf(stderr, "%s: the copies could not be flushed\n", w == count ? "program" : ways[w].what);
+        return 1;
       }
       std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
       times[w].push_back(took.count() / static_cast<double>(names.size()));
