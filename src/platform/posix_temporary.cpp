@@ -37,14 +37,9 @@ void FillRandom(unsigned char* bytes, size_t count) {
   static std::atomic<uint64_t> counter{0};
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
-  uint64_t state = static_cast<uint64_t>(now.tv_sec) * 1000000007u + static_cast<uint64_t>(now.tv_nsec) +
-                   (static_cast<uint64_t>(getpid()) << 32) + counter++ * 0x9E3779B97F4A7C15u;
-  for (size_t i = 0; i < count; i++) {
-    state += 0x9E3779B97F4A7C15u;
-    uint64_t z = (state ^ (state >> 30)) * 0xBF58476D1CE4E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    bytes[i] = static_cast<unsigned char>(z ^ (z >> 31));
-  }
+  MixRandom(static_cast<uint64_t>(now.tv_sec) * 1000000007u + static_cast<uint64_t>(now.tv_nsec) +
+                (static_cast<uint64_t>(getpid()) << 32) + counter++ * 0x9E3779B97F4A7C15u,
+            bytes, count);
 }
 
 int MakeLockedTemporary(const char* folder, const char* prefix, char* path, size_t size) {

@@ -26,3 +26,12 @@ void NewTemporaryName(const char* prefix, char name[kTemporaryNameSize]) {
 }
 
 bool IsTemporaryName(const char* name) { return HasForm(name, kCopyPrefix) || HasForm(name, kProbePrefix); }
+
+void MixRandom(uint64_t seed, unsigned char* bytes, size_t count) {
+  for (size_t i = 0; i < count; i++) {
+    seed += 0x9E3779B97F4A7C15u;
+    uint64_t z = (seed ^ (seed >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    bytes[i] = static_cast<unsigned char>(z ^ (z >> 31));
+  }
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 constexpr char kCopyPrefix[] = ".tavro-copy-";
 constexpr char kProbePrefix[] = ".tavro-probe-";
@@ -17,3 +18,5 @@ bool IsTemporaryName(const char* name);
 
 // Random bytes from the system, or as good as it can give without waiting.
 void FillRandom(unsigned char* bytes, size_t count);
+// Bytes that differ wildly for seeds that differ a little (splitmix64).
+void MixRandom(uint64_t seed, unsigned char* bytes, size_t count);

@@ -8,6 +8,7 @@
 #include "system_error.h"
 #include "temporary_names.h"
 #include "text.h"
+#include "win32_filetime.h"
 
 const char kDefaultFolder[] = "C:\\";
 
@@ -49,13 +50,10 @@ FileError ReadFileIdentity(const char* path, FileIdentity* identity) {
   FileError error = read ? kNoError : static_cast<FileError>(GetLastError());
   CloseHandle(file);
   if (!read) return error != kNoError ? error : static_cast<FileError>(ERROR_GEN_FAILURE);
-  ULARGE_INTEGER write;
-  write.LowPart = info.ftLastWriteTime.dwLowDateTime;
-  write.HighPart = info.ftLastWriteTime.dwHighDateTime;
   *identity = FileIdentity{info.dwVolumeSerialNumber,
                            (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
                            (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
-                           static_cast<FileTime>(write.QuadPart)};
+                           FromFiletime(info.ftLastWriteTime)};
   return kNoError;
 }
 

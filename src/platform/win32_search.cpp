@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "os.h"
+#include "win32_filetime.h"
 #include "win32_names.h"
 
 namespace {
@@ -24,13 +25,6 @@ bool Matches(const Search& search, const WIN32_FIND_DATAW& data) {
     if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0) return false;
   }
   return true;
-}
-
-FileTime Ticks(const FILETIME& time) {
-  ULARGE_INTEGER value;
-  value.LowPart = time.dwLowDateTime;
-  value.HighPart = time.dwHighDateTime;
-  return static_cast<FileTime>(value.QuadPart);
 }
 
 }  // namespace
@@ -74,7 +68,7 @@ bool Take(const Search& search, const WIN32_FIND_DATAW& data, rt::FindRecord* re
     ShownName(data.cFileName, record->name, sizeof record->name);
     record->entryError = kNameNotInCodePage;
   }
-  record->times = FileTimes{Ticks(data.ftCreationTime), Ticks(data.ftLastAccessTime), Ticks(data.ftLastWriteTime)};
+  record->times = FileTimes{FromFiletime(data.ftCreationTime), FromFiletime(data.ftLastAccessTime), FromFiletime(data.ftLastWriteTime)};
   record->timesKnown = record->entryError == kNoError;
   FILETIME local;
   WORD date = 0, time = 0;

@@ -9,16 +9,9 @@
 #include "os.h"
 #include "temporary_names.h"
 #include "text.h"
+#include "win32_filetime.h"
 
 namespace {
-// FILETIME as a count of 100 ns.
-int64_t Ticks(const FILETIME& time) {
-  ULARGE_INTEGER value;
-  value.LowPart = time.dwLowDateTime;
-  value.HighPart = time.dwHighDateTime;
-  return static_cast<int64_t>(value.QuadPart);
-}
-
 // Whether the file is this user's. Where the volume keeps no owners (FAT,
 // exFAT) every file is everybody's; where it keeps them and the owner
 // cannot be read, the file is not taken for this user's.
@@ -53,14 +46,9 @@ void FillRandom(unsigned char* bytes, size_t count) {
   static std::atomic<uint64_t> counter{0};
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
-  uint64_t state = static_cast<uint64_t>(now.QuadPart) + (static_cast<uint64_t>(GetCurrentProcessId()) << 32) +
-                   (static_cast<uint64_t>(GetCurrentThreadId()) << 16) + counter++ * 0x9E3779B97F4A7C15u;
-  for (size_t i = 0; i < count; i++) {
-    state += 0x9E3779B97F4A7C15u;
-    uint64_t z = (state ^ (state >> 30)) * 0xBF58476D1CE4E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    bytes[i] = static_cast<unsigned char>(z ^ (z >> 31));
-  }
+  MixRandom(static_cast<uint64_t>(now.QuadPart) + (static_cast<uint64_t>(GetCurrentProcessId()) << 32) +
+                (static_cast<uint64_t>(GetCurrentThreadId()) << 16) + counter++ * 0x9E3779B97F4A7C15u,
+            bytes, count);
 }
 
 // A run still going holds its copy open without letting others delete it,
@@ -74,11 +62,11 @@ void RemoveLeftoverCopies(const char* folder) {
   if (search == INVALID_HANDLE_VALUE) return;
   FILETIME clock;
   GetSystemTimeAsFileTime(&clock);
-  const int64_t now = Ticks(clock) + LeftoverClockForTests() * 10000000;
+  const int64_t now = FromFiletime(clock) + LeftoverClockForTests() * 10000000;
   do {
     const DWORD notOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
-    int64_t changed = Ticks(entry.ftLastWriteTime) > Ticks(entry.ftCreationTime) ? Ticks(entry.ftLastWriteTime)
-                                                                                : Ticks(entry.ftCreationTime);
+    int64_t changed = FromFiletime(entry.ftLastWriteTime) > FromFiletime(entry.ftCreationTime) ? FromFiletime(entry.ftLastWriteTime)
+                                                                                : FromFiletime(entry.ftCreationTime);
     char path[MAX_PATH];
     if (!IsTemporaryName(entry.cFileName) || (entry.dwFileAttributes & notOrdinary) != 0 ||
         now - changed < kLeftoverSeconds * 10000000 || !FormatText(path, sizeof path, "%s%s", folder, entry.cFileName) ||

@@ -3,22 +3,8 @@
 
 #include "block_faults.h"
 #include "os.h"
+#include "win32_filetime.h"
 #include "text.h"
-
-namespace {
-FILETIME ToFiletime(FileTime value) {
-  ULARGE_INTEGER wide;
-  wide.QuadPart = static_cast<ULONGLONG>(value);
-  return FILETIME{wide.LowPart, wide.HighPart};
-}
-
-FileTime FromFiletime(const FILETIME& value) {
-  ULARGE_INTEGER wide;
-  wide.LowPart = value.dwLowDateTime;
-  wide.HighPart = value.dwHighDateTime;
-  return static_cast<FileTime>(wide.QuadPart);
-}
-}  // namespace
 
 const FileTime kFileTimeDay = 86400LL * 10000000;
 
