@@ -186,4 +186,6 @@ wait_for "Target folder: $newtarget/"
 [ "$(ls "$newtarget")" = "$expected" ] || fail "the target holds $(ls "$newtarget")"
 grep -qx "TargetPath=$newtarget/" "$settings" || fail "the target was not remembered"
 grep -qxF "SourcePath=$source/" "$settings" || fail "the source was not remembered byte for byte"
+# tools/screenshots.sh shows this run in the README.
+[ -n "${TAVRO_SCREEN_TEXT:-}" ] && screen >"$TAVRO_SCREEN_TEXT"
 echo "PASSED: terminal $scenario"
