@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "platform/posix_temporary.h"
+#include "posix_usage.h"
 #include "run.h"
 #include "ui/linux_backends.h"
 
@@ -19,7 +20,9 @@ void OnEndingSignal(int signal) {
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  int answered = AnswerArguments(argc, argv);
+  if (answered >= 0) return answered;
   struct sigaction ending = {};
   ending.sa_handler = OnEndingSignal;
   sigemptyset(&ending.sa_mask);
