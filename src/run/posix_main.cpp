@@ -9,9 +9,9 @@
 
 namespace {
 // A signal that ends the program (kill, a terminal that goes away, Ctrl+C
-// in a window run) first puts the terminal back as the program found it and
-// removes the unfinished copy in hand; then it ends the program as it would
-// have.
+// in a window run, a pipe whose reader has gone) first puts the terminal
+// back as the program found it and removes the unfinished copy in hand;
+// then it ends the program as it would have.
 void OnEndingSignal(int signal) {
   RestoreTerminalState();
   DiscardCopyInProgress();
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   struct sigaction ending = {};
   ending.sa_handler = OnEndingSignal;
   sigemptyset(&ending.sa_mask);
-  for (int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT}) sigaction(signal, &ending, nullptr);
+  for (int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGPIPE}) sigaction(signal, &ending, nullptr);
   // Without a display and without a terminal nothing can be asked: end
   // before anything is read or written.
   if (!StartUserInterface()) return kExitNoUserInterface;

@@ -5,6 +5,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "terminal_screen.h"
+
 namespace {
 struct termios saved;
 int depth = 0;
@@ -58,5 +60,6 @@ void RestoreTerminalState() {
   if (!originalKept) return;
   tcsetattr(STDIN_FILENO, TCSANOW, &original);
   // The progress line may stand unfinished.
-  if (write(STDOUT_FILENO, "\n", 1) < 0) return;
+  int screen = ScreenDescriptor();
+  if (screen >= 0 && write(screen, "\n", 1) < 0) return;
 }
