@@ -30,5 +30,7 @@ int main(int argc, char** argv) {
   // Without a display and without a terminal nothing can be asked: end
   // before anything is read or written.
   if (!StartUserInterface()) return kExitNoUserInterface;
-  return RunProgram(nullptr);
+  int status = RunProgram(nullptr);
+  EndUserInterface();
+  return status;
 }
