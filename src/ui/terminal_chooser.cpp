@@ -18,6 +18,7 @@
 #include "platform/text.h"
 #include "run/shared_state.h"
 #include "terminal_bytes.h"
+#include "terminal_keys.h"
 #include "terminal_screen.h"
 
 namespace {
@@ -28,7 +29,8 @@ volatile sig_atomic_t resized = 0;
 void OnResize(int) { resized = 1; }
 
 // Whether input came within the time (-1: no limit). The editor is told of
-// a resized terminal meanwhile, as it does not watch for that itself here.
+// a resized terminal meanwhile, and draws its line again after a stop, as it
+// does not watch for either itself here.
 bool InputWithin(int timeoutMilliseconds) {
   struct pollfd input = {STDIN_FILENO, POLLIN, 0};
   for (;;) {
@@ -37,6 +39,12 @@ bool InputWithin(int timeoutMilliseconds) {
     if (resized) {
       resized = 0;
       rl_resize_terminal();
+    }
+    if (TakeResumed()) {
+      // Drawn anew on a cleared line: the shell may have written below it meanwhile.
+      fputs("\r\033[K", Screen());
+      fflush(Screen());
+      rl_forced_update_display();
     }
   }
 }

@@ -148,8 +148,13 @@ case $scenario in
     [ "$(ls "$target")" = old.txt ] || fail "the target changed"
     echo "PASSED: terminal $scenario"; exit 0 ;;
   signal-prompt)
-    # The program's own handler alone: the shell that started it goes on.
-    kill -TERM "$(pgrep -P "$(tm display -p -t "$session" '#{pane_pid}')")"
+    # Stopped and going on (Ctrl+Z, fg), the line still completes with Tab; then
+    # SIGTERM meets the program's own handler alone: the shell that started it goes on.
+    tavro=$(pgrep -P "$(tm display -p -t "$session" '#{pane_pid}')")
+    kill -TSTP "$tavro"; sleep 0.3; kill -CONT "$tavro"
+    typed "$work/sou"; keys Tab
+    wait_for "]: $source/"
+    kill -TERM "$tavro"
     ended 143
     screen | grep -qx "TTY isig icanon echo" || fail "the terminal was left in another mode"
     [ "$(cat "$settings")" = "$seeded" ] || fail "settings changed"
