@@ -65,7 +65,8 @@ wait_exit() {
 . "$here/expected-names.sh"
 
 work=$(mktemp -d /tmp/tavro-e2e-XXXXXX)
-trap 'rm -rf "$work"' EXIT
+server=""
+trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
 if [ "$platform" = linux ]; then
   source=$work/source target=$work/target
 else
@@ -166,7 +167,8 @@ settle=1
 first=$(wait_window "$browser") || fail "the source browser did not open"
 echo "the source browser opened after $((SECONDS - started)) s"
 if [ "$scenario" = display-lost ]; then
-  kill "$server"
+  kill "$server" && wait "$server"
+  server=""
   wait_exit "$pid" || fail "the program did not end without its display"
   wait "$pid"
   code=$?
