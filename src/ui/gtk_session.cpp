@@ -13,8 +13,7 @@ namespace {
 // would give 1, which means a failure of the file list.
 int OnDisplayLost(Display*) {
   static const char message[] = "tavro: the connection to the display was lost\n";
-  if (write(STDERR_FILENO, message, sizeof message - 1) < 0) {
-  }
+  [[maybe_unused]] ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
   DiscardCopyInProgress();
   _exit(kExitDisplayLost);
 }
