@@ -97,6 +97,13 @@ zcat "$tree/usr/share/doc/tavro/changelog.Debian.gz" | head -n 1 | grep -qF "tav
   fail "the changelog's newest entry is not $debversion"
 grep -m 1 '<release ' "$metainfo" | grep -qF "version=\"$version\"" || fail "the newest AppStream release is not $version"
 zcat "$tree/usr/share/man/man1/tavro.1.gz" | grep -q "^\.TH TAVRO 1 .*\"Tavro $version\"" || fail "the manual page's version"
+# The manual page as man shows it, from 40 to 120 columns: no word hyphenated,
+# the window titles whole.
+for width in $(seq 40 120); do
+  LC_ALL=C.UTF-8 MANWIDTH=$width man -l "$tree/usr/share/man/man1/tavro.1.gz" 2>/dev/null >"$work/man.txt"
+  [ "$(grep -o 'Verzeichnis' "$work/man.txt" | wc -l)" -eq 2 ] && ! grep -q '[[:alpha:]]‐$' "$work/man.txt" ||
+    fail "the manual page at $width columns: $(grep -e 'Verz' -e '‐$' "$work/man.txt" | head -n 4)"
+done
 note "desktop entry, AppStream data and versions are right"
 
 # Each bitmap of the icon has the size its folder names and is the SVG's
@@ -168,6 +175,10 @@ apt install --no-install-recommends "$deb" || fail "apt-get install"
 dpkg -L tavro | sed 's|^/\.$|/|' >"$work/listed" || fail "dpkg -L tavro"
 grep -qx /usr/bin/tavro "$work/listed" || fail "/usr/bin/tavro is not listed"
 [ "$(man -w tavro)" = /usr/share/man/man1/tavro.1.gz ] || fail "man does not find tavro"
+# The command answers --help and --version without a display or a terminal.
+bare() { env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/tavro "$@" </dev/null 2>&1; }
+[ "$(bare --version)" = "tavro $version" ] || fail "tavro --version: $(bare --version)"
+bare --help | grep -q '^Usage: tavro' || fail "tavro --help: $(bare --help)"
 bash tests/e2e/terminal-e2e.sh copy /usr/bin/tavro | tee "$work/e2e"
 grep -q "PASSED: terminal copy" "$work/e2e" || fail "the installed program"
 

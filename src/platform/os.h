@@ -49,8 +49,10 @@ bool ToFatDateTime(FileTime local, uint16_t* date, uint16_t* time);
 
 // ---- File operations -------------------------------------------------------
 
-// The folder used where none has been remembered yet ("C:\\" or "/").
-extern const char kDefaultFolder[];
+// The folder offered where none has been remembered yet, ending with the
+// separator: "C:\\" on Windows, the user's home folder on POSIX ("/" where
+// that is unknown, no folder, or too long a path to remember).
+const char* DefaultFolder();
 
 // Why a file operation failed: the platform's own number (errno,
 // GetLastError) or one of the program's reasons below; kNoError on success.

@@ -1,19 +1,45 @@
 // File operations and the process end on POSIX.
 #include <errno.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "os.h"
 #include "posix_identity.h"
 #include "posix_temporary.h"
+#include "run/shared_state.h"
 #include "system_error.h"
 #include "text.h"
 
-const char kDefaultFolder[] = "/";
+namespace {
+// HOME, else the account's home folder; nullptr when neither is known.
+const char* HomeFolder() {
+  const char* home = getenv("HOME");
+  if (home != nullptr && home[0] != '\0') return home;
+  struct passwd* account = getpwuid(getuid());
+  return account != nullptr && account->pw_dir != nullptr && account->pw_dir[0] != '\0' ? account->pw_dir : nullptr;
+}
+}  // namespace
+
+// Looked up on every call, so that it follows the environment. A home that
+// is no absolute path of a folder, or too long to be remembered with its
+// separator, leaves the root.
+const char* DefaultFolder() {
+  static char folder[kFolderSize];
+  const char* home = HomeFolder();
+  struct stat info;
+  if (home == nullptr || home[0] != '/' || stat(home, &info) != 0 || !S_ISDIR(info.st_mode)) return "/";
+  size_t length = strlen(home);
+  while (length > 1 && home[length - 1] == '/') length--;
+  if (length == 1) return "/";
+  if (!FormatText(folder, sizeof folder, "%.*s/", static_cast<int>(length), home)) return "/";
+  return folder;
+}
 
 void DescribeSystemError(FileError error, char* buffer, size_t size) {
   char text[128];

@@ -10,7 +10,7 @@
 #include "text.h"
 #include "win32_filetime.h"
 
-const char kDefaultFolder[] = "C:\\";
+const char* DefaultFolder() { return "C:\\"; }
 
 void DescribeSystemError(FileError error, char* buffer, size_t size) {
   DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,

@@ -6,6 +6,9 @@
 // The program's exit codes beyond the fatal errors of the list (1 to 5).
 constexpr int kExitFilesNotCopied = 6;  // the run ended, but not all was done (files left out, target kept)
 constexpr int kExitNoUserInterface = 7;  // neither a display nor a terminal to ask on
+constexpr int kExitDisplayLost = 8;      // the connection to the display broke off (Linux)
+constexpr int kExitUsage = 64;           // an argument the program does not take (Linux)
+constexpr int kExitOutputFailed = 74;    // the answer to --help or --version could not be written
 
 // The program's entry: one run on the main thread; returns when it is over,
 // with 0, or kExitFilesNotCopied after a run that told what it left undone.

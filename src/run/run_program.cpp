@@ -32,8 +32,8 @@ int EndRun() {
 int RunProgram(InstanceHandle instance) {
   programInstance = instance;
   ResetRunReport();
-  ReadFolderSetting("SourcePath", SourceFolder, kDefaultFolder);
-  ReadFolderSetting("TargetPath", TargetFolder, kDefaultFolder);
+  ReadFolderSetting("SourcePath", SourceFolder, DefaultFolder());
+  ReadFolderSetting("TargetPath", TargetFolder, DefaultFolder());
 
   if (!ChooseFolder(nullptr, "Auswahl Quell Verzeichnis ", SourceFolder, kSourceFolder)) return 0;
   WriteFolderSetting("SourcePath", SourceFolder);

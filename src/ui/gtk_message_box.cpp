@@ -32,6 +32,43 @@ gboolean OnDelete(GtkWidget* box, GdkEvent*, gpointer) {
   return TRUE;
 }
 
+// Keeps the box within the screen, whatever its text: long names wrap
+// anywhere (where there is no space to break at), and a text taller than
+// about two thirds of the screen scrolls, so the buttons stay in sight.
+void FitToScreen(GtkWidget* box) {
+  GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(box));
+  GList* children = gtk_container_get_children(GTK_CONTAINER(area));
+  GtkWidget* label = children != nullptr ? GTK_WIDGET(children->data) : nullptr;
+  g_list_free(children);
+  if (!GTK_IS_LABEL(label)) return;
+  gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+  gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+  gtk_label_set_max_width_chars(GTK_LABEL(label), 60);
+  // A hyphen at such a break would read as part of the name.
+  PangoAttrList* attributes = pango_attr_list_new();
+  pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+  gtk_label_set_attributes(GTK_LABEL(label), attributes);
+  pango_attr_list_unref(attributes);
+
+  GdkRectangle screen = {0, 0, 1024, 768};
+  GdkDisplay* display = gtk_widget_get_display(box);
+  GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+  if (monitor == nullptr) monitor = gdk_display_get_monitor(display, 0);
+  if (monitor != nullptr) gdk_monitor_get_workarea(monitor, &screen);
+  GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+  GtkScrolledWindow* scrolled = GTK_SCROLLED_WINDOW(scroller);
+  gtk_scrolled_window_set_policy(scrolled, GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+  gtk_scrolled_window_set_propagate_natural_width(scrolled, TRUE);
+  gtk_scrolled_window_set_propagate_natural_height(scrolled, TRUE);
+  gtk_scrolled_window_set_max_content_height(scrolled, screen.height * 2 / 3);
+  g_object_ref(label);
+  gtk_container_remove(GTK_CONTAINER(area), label);
+  gtk_container_add(GTK_CONTAINER(scroller), label);
+  g_object_unref(label);
+  gtk_box_pack_start(GTK_BOX(area), scroller, TRUE, TRUE, 0);
+  gtk_box_reorder_child(GTK_BOX(area), scroller, 0);
+}
+
 MessageAnswer FromResponse(int response, MessageButtons buttons) {
   switch (response) {
     case GTK_RESPONSE_YES: return kAnswerYes;
@@ -59,6 +96,7 @@ MessageAnswer GtkShowMessageBox(const char* text, const char* caption, MessageBu
                                           icon == kIconError ? GTK_MESSAGE_ERROR : GTK_MESSAGE_QUESTION,
                                           GTK_BUTTONS_NONE, "%s", shown);
   g_free(shown);
+  FitToScreen(box);
   gtk_window_set_title(GTK_WINDOW(box), caption);
   gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);

@@ -11,6 +11,9 @@ bool StartUserInterface();
 bool UsingTerminal();
 // Puts the terminal back as the program found it; safe inside a signal handler.
 void RestoreTerminalState();
+// Shows what is left to show once the run is over: in windows, the target
+// folder that no file browser could open.
+void EndUserInterface();
 
 MessageAnswer GtkShowMessageBox(const char* text, const char* caption, MessageButtons buttons, MessageIcon icon,
                                 int defaultButton);
@@ -20,7 +23,10 @@ void GtkSetProgressRange(WindowHandle dialog, unsigned low, unsigned high);
 void GtkSetProgressPosition(WindowHandle dialog, unsigned position);
 void GtkSetDialogCaption(WindowHandle dialog, const char* text);
 void GtkSendDialogCommand(WindowHandle dialog, int command);
+// Notes a folder that no file browser could open (on the worker's thread);
+// GtkShowUnopenedFolder then shows its path in a message box.
 void GtkOpenFolderInBrowser(WindowHandle owner, const char* folder);
+void GtkShowUnopenedFolder();
 
 MessageAnswer TerminalShowMessageBox(const char* text, const char* caption, MessageButtons buttons,
                                      MessageIcon icon, int defaultButton);

@@ -8,3 +8,7 @@ void OpenFolderInBrowser(WindowHandle owner, const char* folder) {
   else
     GtkOpenFolderInBrowser(owner, folder);
 }
+
+void EndUserInterface() {
+  if (!UsingTerminal()) GtkShowUnopenedFolder();
+}

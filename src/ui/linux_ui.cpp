@@ -7,17 +7,21 @@
 
 #include "gtk_session.h"
 #include "linux_backends.h"
+#include "terminal_bytes.h"
 #include "terminal_keys.h"
+#include "terminal_screen.h"
 
 namespace {
 enum Choice { kUndecided, kWindows, kTerminal };
 Choice choice = kUndecided;
 
-bool HasDisplay() {
+// Why no windows can be opened, for the message; nullptr when they can.
+const char* MissingDisplay() {
   const char* x11 = getenv("DISPLAY");
   const char* wayland = getenv("WAYLAND_DISPLAY");
-  if ((x11 == nullptr || *x11 == '\0') && (wayland == nullptr || *wayland == '\0')) return false;
-  return EnsureGtk();
+  if ((x11 == nullptr || *x11 == '\0') && (wayland == nullptr || *wayland == '\0'))
+    return "no display (DISPLAY and WAYLAND_DISPLAY are not set)";
+  return EnsureGtk() ? nullptr : "no display (the one set cannot be opened)";
 }
 
 bool Terminal() {
@@ -29,16 +33,20 @@ bool Terminal() {
 bool UsingTerminal() { return choice == kTerminal; }
 
 bool StartUserInterface() {
-  if (HasDisplay()) {
+  const char* missing = MissingDisplay();
+  if (missing == nullptr) {
     choice = kWindows;
     return true;
   }
-  if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
+  if (OpenScreen()) {
     choice = kTerminal;
     KeepTerminalState();
+    UseUtf8Characters();
     return true;
   }
-  fputs("tavro: no display and no terminal: start it on a desktop, or in a terminal to run it there\n", stderr);
+  fprintf(stderr, "tavro: %s and %s\n", missing,
+          isatty(STDIN_FILENO) ? "the terminal of standard input cannot be written to"
+                               : "no terminal on standard input to ask on");
   return false;
 }
 

@@ -1,12 +1,18 @@
 #include "terminal_bytes.h"
 
 #include <clocale>
+#include <cstdio>
 #include <cstring>
+#include <cwctype>
 #include <langinfo.h>
 
+namespace {
+bool terminalUtf8 = true;
+}  // namespace
+
 void UseUtf8Characters() {
-  if (setlocale(LC_CTYPE, "") != nullptr && strcmp(nl_langinfo(CODESET), "UTF-8") == 0) return;
-  setlocale(LC_CTYPE, "C.UTF-8");
+  terminalUtf8 = setlocale(LC_CTYPE, "") != nullptr && strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  if (!terminalUtf8) setlocale(LC_CTYPE, "C.UTF-8");
 }
 
 size_t Utf8Length(const unsigned char* text, size_t size) {
@@ -76,4 +82,32 @@ std::string WithoutStandIns(const std::string& text) {
     i += take;
   }
   return bytes;
+}
+
+std::string Shown(const std::string& bytes, bool keepLineBreaks) {
+  std::string shown;
+  const unsigned char* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t i = 0; i < bytes.size();) {
+    unsigned char byte = data[i];
+    size_t length = terminalUtf8 || byte < 0x80 ? Utf8Length(data + i, bytes.size() - i) : 0;
+    bool printable = length > 0 && (length == 1 ? byte >= 0x20 && byte < 0x7F
+                                                : iswprint(static_cast<wint_t>(Utf8CodePoint(data + i, length))));
+    if (length == 0) length = 1;
+    if (byte == '\\') {
+      shown += "\\\\";
+    } else if (byte == '\n' && keepLineBreaks) {
+      shown += '\n';
+    } else if (printable) {
+      shown.append(bytes, i, length);
+    } else {
+      // Each byte of a character that is not shown, escaped alike.
+      for (size_t k = 0; k < length; k++) {
+        char escaped[8];
+        snprintf(escaped, sizeof escaped, "\\x%02X", data[i + k]);
+        shown += escaped;
+      }
+    }
+    i += length;
+  }
+  return shown;
 }

@@ -7,7 +7,8 @@
 #include <cstddef>
 #include <string>
 
-// Makes the locale's characters UTF-8, where they are not already.
+// Makes the locale's characters UTF-8, where they are not already, and
+// notes whether the terminal's own (the environment's locale) are.
 void UseUtf8Characters();
 // The length of the UTF-8 character at the start of text (given up to size
 // bytes), or 0 when it is none.
@@ -20,3 +21,9 @@ constexpr unsigned kStandInBase = 0x10FE00;
 std::string WithStandIns(const std::string& bytes);
 // The editor's text back into the bytes it stands for.
 std::string WithoutStandIns(const std::string& text);
+// How a name or a text with names in it is shown on the terminal: printable
+// characters of the terminal's character set as they are; control
+// characters (escape sequences among them), bytes that are no UTF-8 and, on
+// a terminal of another character set, every byte beyond ASCII as \xNN; a
+// backslash as \\. Line breaks stay where the text is to have lines.
+std::string Shown(const std::string& bytes, bool keepLineBreaks = false);

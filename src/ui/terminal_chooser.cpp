@@ -1,8 +1,10 @@
 // The folder browser in the terminal: a line, filled with the remembered
 // folder, edited with the line editor (Tab completes folder names).
 #include <editline/readline.h>
+#include <errno.h>
 #include <glib.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,10 +18,36 @@
 #include "platform/text.h"
 #include "run/shared_state.h"
 #include "terminal_bytes.h"
+#include "terminal_keys.h"
+#include "terminal_screen.h"
 
 namespace {
 bool escaped = false;
 std::string unread;  // bytes read ahead that are yet to be handed out
+volatile sig_atomic_t resized = 0;
+
+void OnResize(int) { resized = 1; }
+
+// Whether input came within the time (-1: no limit). The editor is told of
+// a resized terminal meanwhile, and draws its line again after a stop, as it
+// does not watch for either itself here.
+bool InputWithin(int timeoutMilliseconds) {
+  struct pollfd input = {STDIN_FILENO, POLLIN, 0};
+  for (;;) {
+    int ready = poll(&input, 1, timeoutMilliseconds);
+    if (ready >= 0 || errno != EINTR) return ready > 0;
+    if (resized) {
+      resized = 0;
+      rl_resize_terminal();
+    }
+    if (TakeResumed()) {
+      // Drawn anew on a cleared line: the shell may have written below it meanwhile.
+      fputs("\r\033[K", Screen());
+      fflush(Screen());
+      rl_forced_update_display();
+    }
+  }
+}
 
 // The next byte of input, or EOF; waits at most the time when one is given.
 int NextByte(int timeoutMilliseconds = -1) {
@@ -28,8 +56,7 @@ int NextByte(int timeoutMilliseconds = -1) {
     unread.erase(0, 1);
     return byte;
   }
-  struct pollfd input = {STDIN_FILENO, POLLIN, 0};
-  if (timeoutMilliseconds >= 0 && poll(&input, 1, timeoutMilliseconds) <= 0) return EOF;
+  if (!InputWithin(timeoutMilliseconds)) return EOF;
   unsigned char byte;
   return read(STDIN_FILENO, &byte, 1) == 1 ? byte : EOF;
 }
@@ -42,12 +69,9 @@ int ReadEditorKey(FILE*) {
   int lead = NextByte();
   if (lead == EOF) return EOF;
   if (lead == 27) {
-    if (unread.empty()) {
-      struct pollfd input = {STDIN_FILENO, POLLIN, 0};
-      if (poll(&input, 1, 40) == 0) {
-        escaped = true;
-        return '\n';
-      }
+    if (unread.empty() && !InputWithin(40)) {
+      escaped = true;
+      return '\n';
     }
     return lead;
   }
@@ -102,15 +126,34 @@ std::string ExpandHome(const std::string& path) {
   return path;
 }
 
-// One line of input; false when given up (Escape or end of input).
-bool ReadFolderLine(const std::string& prompt, std::string* line) {
-  escaped = false;
+// The editor asks on the screen. The program's own signal handlers put the
+// terminal back and end it; the editor's would pass a signal on to the whole
+// process group, the shell that started the program among it.
+void SetUpEditor() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  rl_catch_signals = 0;
+  rl_catch_sigwinch = 0;
+  rl_instream = stdin;
+  rl_outstream = Screen();
   rl_attempted_completion_function = CompleteFolder;
   rl_getc_function = ReadEditorKey;
+  struct sigaction resize = {};
+  resize.sa_handler = OnResize;
+  resize.sa_flags = SA_RESTART;  // the copy's own calls go on undisturbed
+  sigemptyset(&resize.sa_mask);
+  sigaction(SIGWINCH, &resize, nullptr);
+}
+
+// One line of input; false when given up (Escape or end of input).
+bool ReadFolderLine(const std::string& prompt, std::string* line) {
+  SetUpEditor();
+  escaped = false;
   unread.clear();
   char* text = readline(WithStandIns(prompt).c_str());
   if (text == nullptr || escaped) {
-    if (text == nullptr) printf("\n");
+    if (text == nullptr) fputs("\n", Screen());
     free(text);
     return false;
   }
@@ -123,14 +166,13 @@ bool ReadFolderLine(const std::string& prompt, std::string* line) {
 // The first prompt offers the remembered folder, which Enter accepts; after a
 // folder that would not do, the prompt is fresh and an empty line gives up.
 int TerminalChooseFolder(const char* title, char* buffer, FolderKind kind) {
-  static const bool characters = (UseUtf8Characters(), true);
-  (void)characters;
-  printf("\n%s\n", title);
-  fflush(stdout);
+  FILE* screen = Screen();
+  fprintf(screen, "\n%s\n", title);
+  fflush(screen);
   bool fresh = false;
   for (;;) {
     std::string line;
-    std::string prompt = fresh ? std::string("Folder: ") : std::string("Folder [") + buffer + "]: ";
+    std::string prompt = fresh ? std::string("Folder: ") : "Folder [" + Shown(buffer) + "]: ";
     if (!ReadFolderLine(prompt, &line)) return 0;
     if (line.empty()) {
       if (fresh) return 0;
@@ -141,25 +183,25 @@ int TerminalChooseFolder(const char* title, char* buffer, FolderKind kind) {
     if (!IsFolder(path)) {
       bool exists = access(path.c_str(), F_OK) == 0;
       if (kind != kTargetFolder || exists) {
-        printf("Not a folder: %s\n", path.c_str());
+        fprintf(screen, "Not a folder: %s\n", Shown(path).c_str());
         continue;
       }
       std::string question = "Create the folder " + path + "?";
       if (TerminalShowMessageBox(question.c_str(), title, kButtonsYesNo, kIconQuestion, 2) != kAnswerYes) continue;
       if (g_mkdir_with_parents(path.c_str(), 0777) != 0) {
-        printf("Cannot create: %s\n", path.c_str());
+        fprintf(screen, "Cannot create: %s\n", Shown(path).c_str());
         continue;
       }
     }
     char resolved[PATH_MAX];
     char chosen[kFolderSize];
     if (realpath(path.c_str(), resolved) == nullptr) {
-      printf("Not a folder: %s\n", path.c_str());
+      fprintf(screen, "Not a folder: %s\n", Shown(path).c_str());
       continue;
     }
     bool root = strcmp(resolved, "/") == 0;
     if (!FormatText(chosen, sizeof chosen, root ? "%s" : "%s/", resolved)) {
-      printf("Too long a path: %s\n", resolved);
+      fprintf(screen, "Too long a path: %s\n", Shown(resolved).c_str());
       continue;
     }
     memcpy(buffer, chosen, strlen(chosen) + 1);

@@ -1,12 +1,15 @@
 // The run's questions in the terminal: the same texts and captions as the
-// message boxes, answered with a key.
+// message boxes, answered with a key. Names in the texts are shown escaped.
 #include <cctype>
 #include <cstdio>
+#include <string>
 
 #include "linux_backends.h"
+#include "terminal_bytes.h"
 #include "terminal_keys.h"
+#include "terminal_screen.h"
 
-MessageAnswer TerminalShowMessageBox(const char* text, const char* caption, MessageButtons buttons, MessageIcon,
+MessageAnswer TerminalShowMessageBox(const char* text, const char* caption, MessageButtons buttons, MessageIcon icon,
                                      int defaultButton) {
   static const MessageAnswer answers[3][3] = {
       {kAnswerOk}, {kAnswerYes, kAnswerNo}, {kAnswerYes, kAnswerNo, kAnswerCancel}};
@@ -16,10 +19,18 @@ MessageAnswer TerminalShowMessageBox(const char* text, const char* caption, Mess
   // Escape, Ctrl+C and the end of input close the box: Cancel, else No, else OK.
   MessageAnswer closed = answers[buttons][count - 1];
 
-  printf("\n%s: %s\n", caption, text);
-  for (int i = 0; i < count; i++) printf("%s[%c]%s", i ? " / " : "", names[buttons][i][0], names[buttons][i] + 1);
-  printf(" (Enter: %s) ", names[buttons][chosen]);
-  fflush(stdout);
+  std::string shown = Shown(text, true);
+  // An error is also part of the output where that goes to a file or a pipe.
+  if (icon == kIconError && !OutputIsScreen()) {
+    printf("%s: %s\n", caption, shown.c_str());
+    fflush(stdout);
+  }
+  FILE* screen = Screen();
+  fprintf(screen, "\n%s: %s\n", caption, shown.c_str());
+  for (int i = 0; i < count; i++)
+    fprintf(screen, "%s[%c]%s", i ? " / " : "", names[buttons][i][0], names[buttons][i] + 1);
+  fprintf(screen, " (Enter: %s) ", names[buttons][chosen]);
+  fflush(screen);
   BeginKeys();
   MessageAnswer answer = closed;
   for (;;) {
@@ -39,7 +50,7 @@ MessageAnswer TerminalShowMessageBox(const char* text, const char* caption, Mess
   }
   EndKeys();
   for (int i = 0; i < count; i++)
-    if (answers[buttons][i] == answer) printf("%s\n", names[buttons][i]);
-  fflush(stdout);
+    if (answers[buttons][i] == answer) fprintf(screen, "%s\n", names[buttons][i]);
+  fflush(screen);
   return answer;
 }

@@ -1,15 +1,19 @@
 #include "terminal_keys.h"
 
+#include <errno.h>
 #include <poll.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include "terminal_screen.h"
 
 namespace {
 struct termios saved;
 int depth = 0;
 struct termios original;  // as the program found the terminal
 volatile sig_atomic_t originalKept = 0;
+volatile sig_atomic_t resumed = 0;
 
 int ReadByte(int timeoutMilliseconds) {
   struct pollfd input = {STDIN_FILENO, POLLIN, 0};
@@ -50,13 +54,54 @@ int ReadKey(int timeoutMilliseconds) {
   return kKeyNone;
 }
 
+namespace {
+void OnStop(int);
+
+void CatchStops(void (*handler)(int)) {
+  struct sigaction stop = {};
+  stop.sa_handler = handler;
+  stop.sa_flags = SA_RESTART;  // the copy's own calls go on undisturbed
+  sigemptyset(&stop.sa_mask);
+  sigaction(SIGTSTP, &stop, nullptr);
+}
+
+// Ctrl+Z at the folder line, or a stop sent from outside: while the program
+// is stopped, the terminal is as the program found it; when it goes on, the
+// mode in use comes back.
+void OnStop(int) {
+  int kept = errno;
+  struct termios inUse;
+  bool known = tcgetattr(STDIN_FILENO, &inUse) == 0;
+  if (originalKept) tcsetattr(STDIN_FILENO, TCSADRAIN, &original);
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, SIGTSTP);
+  CatchStops(SIG_DFL);
+  sigprocmask(SIG_UNBLOCK, &stop, nullptr);
+  raise(SIGTSTP);  // stopped here until continued
+  sigprocmask(SIG_BLOCK, &stop, nullptr);
+  CatchStops(OnStop);
+  if (known) tcsetattr(STDIN_FILENO, TCSADRAIN, &inUse);
+  resumed = 1;
+  errno = kept;
+}
+}  // namespace
+
 void KeepTerminalState() {
   if (isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &original) == 0) originalKept = 1;
+  CatchStops(OnStop);
+}
+
+bool TakeResumed() {
+  if (!resumed) return false;
+  resumed = 0;
+  return true;
 }
 
 void RestoreTerminalState() {
   if (!originalKept) return;
   tcsetattr(STDIN_FILENO, TCSANOW, &original);
   // The progress line may stand unfinished.
-  if (write(STDOUT_FILENO, "\n", 1) < 0) return;
+  int screen = ScreenDescriptor();
+  if (screen >= 0 && write(screen, "\n", 1) < 0) return;
 }

@@ -12,6 +12,9 @@ void EndKeys();
 int ReadKey(int timeoutMilliseconds);
 
 // Keeps the terminal's state as the program found it, and puts it back; the
-// latter is safe inside a signal handler.
+// latter is safe inside a signal handler. While the program is stopped
+// (Ctrl+Z), the terminal is as it was found.
 void KeepTerminalState();
 void RestoreTerminalState();
+// Whether the program went on after a stop since the last call.
+bool TakeResumed();

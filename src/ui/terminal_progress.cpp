@@ -1,6 +1,6 @@
-// The progress of the copy in the terminal: one line redrawn in place, or
-// plain lines where the output is no terminal. Escape or Ctrl+C asks
-// "Really Stop?!" while the copy goes on.
+// The progress of the copy in the terminal: one line redrawn in place, fitted
+// to the terminal's width, or plain lines where the output is no terminal.
+// Escape or Ctrl+C asks "Really Stop?!" while the copy goes on.
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -16,7 +16,9 @@
 #include "filelist/filelist.h"
 #include "linux_backends.h"
 #include "run/shared_state.h"
+#include "terminal_bytes.h"
 #include "terminal_keys.h"
+#include "terminal_screen.h"
 
 namespace {
 std::atomic<unsigned> high{0};
@@ -50,6 +52,18 @@ int WaitForKey(int timeoutMilliseconds, bool inputEnded) {
   return ready[1].revents != 0 ? ReadKey(0) : kKeyNone;
 }
 
+// The line in place: the bar and the caption within the columns, the bar
+// narrower where the room is short and left out where even the caption
+// barely fits. The last column stays free, so the line never wraps.
+std::string FittedLine(const std::string& text, double done, int columns) {
+  const int widest = 30, narrowest = 5;
+  int room = columns - 1;
+  int bar = std::min(widest, room - 3 - static_cast<int>(text.size()));
+  if (bar < narrowest) return text.substr(0, static_cast<size_t>(std::max(room, 0)));
+  int filled = static_cast<int>(std::min(1.0, done) * bar);
+  return "[" + std::string(filled, '#') + std::string(bar - filled, '-') + "] " + text;
+}
+
 // Draws the line; on a terminal in place, else as a plain line when it changed.
 void Draw(bool inPlace, std::string* last) {
   std::string text = Caption();
@@ -59,12 +73,11 @@ void Draw(bool inPlace, std::string* last) {
     fflush(stdout);
     return;
   }
-  const int width = 30;
   unsigned top = high.load(), at = position.load();
-  int filled = top == 0 ? 0 : static_cast<int>(std::min<double>(1.0, static_cast<double>(at) / top) * width);
-  printf("\r[%s%s] %s\033[K", std::string(filled, '#').c_str(), std::string(width - filled, '-').c_str(),
-         text.c_str());
-  fflush(stdout);
+  double done = top == 0 ? 0.0 : static_cast<double>(at) / top;
+  // The width is read for every line, so the line follows a resized terminal.
+  fprintf(Screen(), "\r%s\033[K", FittedLine(text, done, ScreenColumns()).c_str());
+  fflush(Screen());
 }
 
 // Escape, Ctrl+C or Enter: the same handling as the dialog's Cancel.
@@ -89,9 +102,9 @@ void TerminalRunProgressDialog() {
     showing = true;
   }
   if (wake[0] < 0 && pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) wake[0] = wake[1] = -1;
-  const bool inPlace = isatty(STDOUT_FILENO);
+  const bool inPlace = OutputIsScreen();
   std::string last;
-  printf("\n");
+  if (inPlace) fputs("\n", Screen());
   BeginKeys();
   Draw(inPlace, &last);
   // The copy starts after half a second; a command before then ends it unstarted.
@@ -115,7 +128,7 @@ void TerminalRunProgressDialog() {
       // Input has ended: no stop can be asked for any more; the copy runs on.
       inputEnded = true;
     } else if (IsCommandKey(key)) {
-      if (inPlace) printf("\n");
+      if (inPlace) fputs("\n", Screen());
       Command();
       last.clear();
     }
@@ -125,10 +138,11 @@ void TerminalRunProgressDialog() {
     }
   }
   Draw(inPlace, &last);
-  printf("\n");
+  if (inPlace) fputs("\n", Screen());
+  fflush(Screen());
   std::lock_guard<std::mutex> guard(captionMutex);
   showing = false;
-  if (!openedFolder.empty()) printf("Target folder: %s\n", openedFolder.c_str());
+  if (!openedFolder.empty()) printf("Target folder: %s\n", Shown(openedFolder).c_str());
   openedFolder.clear();
   fflush(stdout);
   EndKeys();
@@ -142,7 +156,7 @@ void TerminalOpenFolderInBrowser(const char* folder) {
     openedFolder = folder;
     return;
   }
-  printf("Target folder: %s\n", folder);
+  printf("Target folder: %s\n", Shown(folder).c_str());
   fflush(stdout);
 }
 

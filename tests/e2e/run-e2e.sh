@@ -9,7 +9,9 @@
 #   run-e2e.sh windows-x86 SCENARIO PROGRAM SCREENSHOT_FOLDER WINEPREFIX
 #
 # SCENARIO: copy (Yes at the clear prompt), cancel (Escape at the clear
-# prompt) or stop ("Really Stop?!" answered Yes while the copy runs).
+# prompt) or stop ("Really Stop?!" answered Yes while the copy runs); on
+# Linux also no-browser (no file browser to open the target: its path is
+# shown) and display-lost (the display's server ends under the program).
 # windows runs the 64-bit build under wine64; windows-x86 runs the shipped
 # 32-bit program under Debian's 32-bit Wine loader, whose i386 code runs in
 # qemu-i386-static (see run_i386_here below).
@@ -63,7 +65,8 @@ wait_exit() {
 . "$here/expected-names.sh"
 
 work=$(mktemp -d /tmp/tavro-e2e-XXXXXX)
-trap 'rm -rf "$work"' EXIT
+server=""
+trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
 if [ "$platform" = linux ]; then
   source=$work/source target=$work/target
 else
@@ -101,10 +104,29 @@ expected=$(expected_names "$source" $order)
 
 # Seed the remembered folders and start the program.
 if [ "$platform" = linux ]; then
-  export XDG_CONFIG_HOME=$work/config
-  mkdir -p "$XDG_CONFIG_HOME/Tavro"
+  export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+  mkdir -p "$XDG_CONFIG_HOME/Tavro" "$XDG_DATA_HOME/applications"
   printf '[Tavro]\nSourcePath=%s/\nTargetPath=%s/\n' "$source" "$target" >"$XDG_CONFIG_HOME/Tavro/settings.ini"
+  seeded=$(cat "$XDG_CONFIG_HOME/Tavro/settings.ini")
   browser='^Auswahl Quell Verzeichnis $'
+  if [ "$scenario" = no-browser ]; then
+    # The desktop's applications out of sight, what GTK needs still there.
+    mkdir "$work/share" && for shared in glib-2.0 icons themes mime; do ln -s "/usr/share/$shared" "$work/share/"; done
+    export XDG_DATA_DIRS=$work/share
+  else
+    # A file browser that only notes what it was asked to open.
+    printf '#!/bin/sh\necho "$1" >>"%s/opened"\n' "$work" >"$work/browser" && chmod +x "$work/browser"
+    printf '[Desktop Entry]\nType=Application\nName=Notes\nExec=%s %%f\nMimeType=inode/directory;\n' "$work/browser" \
+      >"$XDG_DATA_HOME/applications/tavro-test-browser.desktop"
+    printf '[Default Applications]\ninode/directory=tavro-test-browser.desktop\n' >"$XDG_CONFIG_HOME/mimeapps.list"
+  fi
+  if [ "$scenario" = display-lost ]; then
+    # A display of this run's own, which can go away.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+    server=$!
+    for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+    export DISPLAY=:$(cat "$work/display")
+  fi
 else
   # Wine's old-style browser finds the remembered folder by an ID that holds
   # the folder's last access time. The first listing of a folder made or
@@ -144,6 +166,18 @@ settle=1
 [ "$platform" = windows-x86 ] && settle=20
 first=$(wait_window "$browser") || fail "the source browser did not open"
 echo "the source browser opened after $((SECONDS - started)) s"
+if [ "$scenario" = display-lost ]; then
+  kill "$server" && wait "$server"
+  server=""
+  wait_exit "$pid" || fail "the program did not end without its display"
+  wait "$pid"
+  code=$?
+  [ "$code" -eq 8 ] || fail "the program ended with $code: $(cat "$work/program.log")"
+  grep -q "the connection to the display was lost" "$work/program.log" || fail "no message: $(cat "$work/program.log")"
+  [ "$(cat "$XDG_CONFIG_HOME/Tavro/settings.ini")" = "$seeded" ] || fail "the settings changed"
+  echo "PASSED: $platform $scenario"
+  exit 0
+fi
 sleep $settle && shot 1-source-browser
 press "$first" Return
 [ "$platform" = linux ] && browser='^Auswahl Ziel Verzeichnis $'
@@ -154,13 +188,20 @@ prompt=$(wait_window '^\?!$') || fail "the clear prompt did not show"
 shot 3-clear-prompt
 
 case $scenario in
-  copy)
+  copy | no-browser)
     press "$prompt" Return  # Yes is the default
     if [ "$platform" = windows-x86 ]; then
       progress=$(wait_window "^Copy File No: [0-9]* of $count\$") || fail "the copy did not show its progress"
       shot 4-progress
       xdotool search --name "^Copy File No: [0-9]* of $count\$" >/dev/null ||
         fail "the progress dialog closed before its screenshot was taken"
+    fi
+    if [ "$scenario" = no-browser ]; then
+      # Nothing opens the target: a box shows its path, and so does the log.
+      shown=$(wait_window '^Target Folder$') || fail "no box showed the target: $(cat "$work/program.log")"
+      shot 5-no-browser
+      grep -qF "no file browser opened the target folder $target/" "$work/program.log" || fail "the log does not name it"
+      press "$shown" Return
     fi
     wait_exit "$pid" || { pgrep -af "wine|tavro|explorer"; fail "the program did not end"; }
     actual=$(ls "$target")
@@ -197,6 +238,14 @@ $actual"
     ;;
 esac
 echo "the program ended after $((SECONDS - started)) s"
+if [ "$platform" = linux ] && [ "$scenario" != no-browser ]; then
+  # The target opens at the end of a copy, also one that was stopped.
+  expected_opened=$target
+  [ "$scenario" = cancel ] && expected_opened=""
+  for _ in $(seq 50); do [ -s "$work/opened" ] || [ -z "$expected_opened" ] && break; sleep 0.1; done
+  opened=$(cat "$work/opened" 2>/dev/null)
+  [ "${opened%/}" = "$expected_opened" ] || fail "the file browser was asked to open: $opened"
+fi
 if [ "$platform" = linux ]; then
   grep -qx "SourcePath=$source/" "$XDG_CONFIG_HOME/Tavro/settings.ini" || fail "the source was not remembered"
   grep -qx "TargetPath=$target/" "$XDG_CONFIG_HOME/Tavro/settings.ini" || fail "the target was not remembered"

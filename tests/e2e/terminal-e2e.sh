@@ -3,15 +3,20 @@
 # person types: terminal-e2e.sh SCENARIO PROGRAM
 #
 # SCENARIO: copy, cancel-source, cancel-target, cancel-prompt, stop,
-# missing-source, create-target, no-terminal, byte-names (a folder whose name
-# is no UTF-8, typed with Tab), failures (a full target, an unreadable file, a
-# name too long), signal (SIGTERM while copying into a FUSE view).
+# missing-source, create-target, no-terminal, arguments, first-run,
+# byte-names (a source whose name is no UTF-8, typed with Tab, a target's
+# with an escape sequence), failures (a full target, unreadable files, a name
+# too long), signal (SIGTERM while copying into a FUSE view), signal-prompt,
+# output-file, output-pipe, narrow (45 columns, then 32).
+# tmux runs on a server of its own, and the program gets only the environment
+# given here: a tmux server running already changes nothing.
 set -u
 scenario=$1 program=$2
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/expected-names.sh"
 export TZ=XST-2
-fail() { echo "FAILED: $*"; echo "--- screen:"; tmux capture-pane -p -t "$session" 2>/dev/null | sed '/^$/d'; exit 1; }
+tm() { tmux -S "$work/tmux" "$@"; }
+fail() { echo "FAILED: $*"; echo "--- screen:"; tm capture-pane -p -t "$session" 2>/dev/null | sed '/^$/d'; exit 1; }
 
 case $scenario in failures | signal)
   [ "$(id -u)" -eq 0 ] || { echo "SKIPPED: terminal $scenario needs root (a file system of its own)"; exit 0; }
@@ -20,10 +25,14 @@ esac
 work=$(mktemp -d /tmp/tavro-terminal-XXXXXX)
 session=tavro-$$
 mounted=""
-trap 'tmux kill-session -t "$session" 2>/dev/null; [ -n "$mounted" ] && umount "$mounted"; rm -rf "$work"' EXIT
-source=$work/source target=$work/target config=$work/config
-[ "$scenario" = byte-names ] && source=$work/s$'\xff'urce
-mkdir -p "$source" "$target" "$config/Tavro"
+trap 'tm kill-server 2>/dev/null; [ -n "$mounted" ] && umount "$mounted"; rm -rf "$work"' EXIT
+source=$work/source target=$work/target config=$work/config home=$work/home
+# How the target's path shows on the terminal.
+shown_target=$target
+if [ "$scenario" = byte-names ]; then
+  source=$work/s$'\xff'urce target=$work/t$'\e[2J\xff'arget shown_target="$work/t\\x1B[2J\\xFFarget"
+fi
+mkdir -p "$source" "$target" "$config/Tavro" "$home"
 count=6
 for i in $(seq $count); do
   echo "photo $i" >"$source/img_$i.jpg"
@@ -35,7 +44,8 @@ settings=$config/Tavro/settings.ini
 remembered=$source
 [ "$scenario" = byte-names ] && remembered=$work
 printf '[Tavro]\nSourcePath=%s/\nTargetPath=%s/\n' "$remembered" "$target" >"$settings"
-seeded=$(cat "$settings")
+[ "$scenario" = first-run ] && rm "$settings" && remembered=$home
+seeded=$(cat "$settings" 2>/dev/null)
 
 runner=""
 if [ "$scenario" = failures ]; then
@@ -46,6 +56,8 @@ if [ "$scenario" = failures ]; then
     touch -d "2005-01-0$i 10:00 UTC" "$source/big_$i.bin"
   done
   echo secret >"$source/unreadable.jpg" && chmod 000 "$source/unreadable.jpg"
+  # Names that clear the screen, or are no UTF-8, where printed as they are.
+  for odd in $'x\e[2J\e[Hy.jpg' $'f\xffo.jpg'; do echo secret >"$source/$odd" && chmod 000 "$source/$odd"; done
   long=$(printf 'n%.0s' $(seq 232)).jpg  # 259 bytes as a copy's name, its path within 300
   echo long >"$source/$long"
   mount -t tmpfs -o size=2m,mode=0777 tavro-full "$target" || fail "cannot make a small file system"
@@ -57,9 +69,23 @@ fi
 if [ "$scenario" = no-terminal ]; then
   env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME="$work/fresh" "$program" </dev/null >"$work/out" 2>"$work/err"
   code=$?
-  [ "$code" -ne 0 ] || fail "the program ended with 0"
-  [ "$(wc -l <"$work/err")" -eq 1 ] && grep -q 'no display and no terminal' "$work/err" || fail "message: $(cat "$work/err")"
+  [ "$code" -eq 7 ] || fail "the program ended with $code"
+  [ "$(wc -l <"$work/err")" -eq 1 ] && grep -q 'no display .* and no terminal on standard input' "$work/err" ||
+    fail "message: $(cat "$work/err")"
   [ ! -e "$work/fresh" ] || fail "it wrote settings"
+  echo "PASSED: terminal $scenario"
+  exit 0
+fi
+if [ "$scenario" = arguments ]; then
+  bare() { env -i PATH="$PATH" XDG_CONFIG_HOME="$work/fresh" "$program" "$@" </dev/null 2>"$work/err"; }
+  version=$(sed -n 's/^project(Tavro VERSION \([0-9.]*\).*/\1/p' "$here/../../CMakeLists.txt")
+  [ "$(bare --version)" = "tavro $version" ] || fail "--version: $(bare --version) $(cat "$work/err")"
+  [ "$(bare --help | grep -c -e '^Usage: tavro' -e 'Tavro/settings.ini' -e '^  8 ' -e '^  64 ' -e 'man tavro')" = 5 ] ||
+    fail "--help: $(bare --help)"
+  bare --bogus >"$work/out"
+  [ $? -eq 64 ] && [ ! -s "$work/out" ] && grep -q -- --help "$work/err" || fail "--bogus: $(cat "$work/err")"
+  bare --help --version >/dev/null
+  [ $? -eq 64 ] && [ ! -e "$work/fresh" ] || fail "two arguments were taken, or settings written"
   echo "PASSED: terminal $scenario"
   exit 0
 fi
@@ -71,16 +97,25 @@ if [ "$scenario" = signal ]; then
   mkdir "$work/view" && bindfs "$target" "$work/view" || fail "cannot make a FUSE view"
   mounted=$work/view
   sed -i "s|^TargetPath=.*|TargetPath=$work/view/|" "$settings"
+  shown_target=$work/view
 fi
-if [ "$scenario" = stop ] || [ "$scenario" = signal ]; then
+if [ "$scenario" = stop ] || [ "$scenario" = signal ] || [ "$scenario" = narrow ]; then
   cc -shared -fPIC -O2 -o "$work/slow_disk.so" "$here/slow_disk.c" -ldl || fail "cannot build the slow disk"
   preload="LD_PRELOAD=$work/slow_disk.so TAVRO_SLOW_FOLDER=$work/ TAVRO_SLOW_MS=700"
 fi
-tmux new-session -d -s "$session" -x 150 -y 40 \
-  "$runner env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME=$config $preload $program; echo EXIT=\$?;
+# Only what is given here reaches the program; TERM is the pane's own.
+run="$runner env -i PATH=$PATH TERM=\$TERM HOME=$home LANG=C.UTF-8 TZ=$TZ XDG_CONFIG_HOME=$config $preload $program"
+case $scenario in
+  output-file) run="$run >$work/log" ;;
+  output-pipe) run="$run | tee $work/log; (exit \${PIPESTATUS[0]})" ;;
+esac
+columns=150
+[ "$scenario" = narrow ] && columns=45
+printf 'set -g default-shell /bin/bash\nset -g history-limit 2000\n' >"$work/tmux.conf"
+tm -f "$work/tmux.conf" new-session -d -s "$session" -x $columns -y 40 "$run; echo EXIT=\$?;
    echo TTY \$(stty -a | tr ' ;' '\n\n' | grep -xE -- '-?(isig|icanon|echo)'); sleep 60"
 
-screen() { tmux capture-pane -p -J -t "$session" -S -200; }
+screen() { tm capture-pane -p -J -t "$session" -S -200; }
 # Waits until the screen shows the text (a fixed string).
 wait_for() {
   for _ in $(seq 150); do screen | grep -qF -- "$1" && return 0; sleep 0.1; done
@@ -91,12 +126,12 @@ keys_then_again() {
   local text=$1 before
   shift
   before=$(screen | grep -cF -- "$text")
-  tmux send-keys -t "$session" "$@"
+  tm send-keys -t "$session" "$@"
   for _ in $(seq 150); do [ "$(screen | grep -cF -- "$text")" -gt "$before" ] && return 0; sleep 0.1; done
   fail "the screen never showed again: $text"
 }
-keys() { tmux send-keys -t "$session" "$@"; sleep 0.3; }
-typed() { tmux send-keys -t "$session" -l "$1"; sleep 0.2; }
+keys() { tm send-keys -t "$session" "$@"; sleep 0.3; }
+typed() { tm send-keys -t "$session" -l "$1"; sleep 0.2; }
 ended() { wait_for "EXIT="; screen | grep -q "EXIT=${1:-0}" || fail "the program did not end with ${1:-0}"; }
 
 wait_for "Auswahl Quell Verzeichnis"
@@ -106,11 +141,23 @@ case $scenario in
     typed "$work/s"; keys Tab
     wait_for "$work/s"$'\xf4\x8f\xbb\xbf'"urce/"  # the byte's stand-in on the screen
     keys Enter ;;
-  cancel-source)
+  cancel-source | first-run)
     keys Escape
     ended
     [ "$(cat "$settings")" = "$seeded" ] || fail "settings changed"
     [ "$(ls "$target")" = old.txt ] || fail "the target changed"
+    echo "PASSED: terminal $scenario"; exit 0 ;;
+  signal-prompt)
+    # Stopped and going on (Ctrl+Z, fg), the line still completes with Tab; then
+    # SIGTERM meets the program's own handler alone: the shell that started it goes on.
+    tavro=$(pgrep -P "$(tm display -p -t "$session" '#{pane_pid}')")
+    kill -TSTP "$tavro"; sleep 0.3; kill -CONT "$tavro"
+    typed "$work/sou"; keys Tab
+    wait_for "]: $source/"
+    kill -TERM "$tavro"
+    ended 143
+    screen | grep -qx "TTY isig icanon echo" || fail "the terminal was left in another mode"
+    [ "$(cat "$settings")" = "$seeded" ] || fail "settings changed"
     echo "PASSED: terminal $scenario"; exit 0 ;;
   missing-source)
     typed "$work/no such folder"; keys Enter
@@ -119,6 +166,7 @@ case $scenario in
   *) keys Enter ;;
 esac
 wait_for "Auswahl Ziel Verzeichnis"
+wait_for "Folder [$shown_target/]:"
 newtarget=$target
 case $scenario in
   cancel-target)
@@ -132,10 +180,12 @@ case $scenario in
     newtarget=$work/new/photos
     typed "$newtarget"; keys Enter
     wait_for "Create the folder $newtarget?"
-    keys y ;;
+    keys y
+    shown_target=$newtarget ;;
   *) keys Enter ;;
 esac
 wait_for "?!: Clear Target Directory:"
+screen | grep -qxF -- "$shown_target/" || fail "the question does not show the target as $shown_target/"
 wait_for "[Y]es / [N]o / [C]ancel (Enter: Yes)"
 case $scenario in
   cancel-prompt)
@@ -160,18 +210,33 @@ case $scenario in
     [ "$(ls "$target")" = "$(echo "$expected" | head -n "$copied")" ] || fail "not the first files in date order"
     wait_for "Target folder: $target/"
     echo "PASSED: terminal $scenario"; exit 0 ;;
+  narrow)
+    # The line fits the width and is redrawn in place, also once the terminal is narrower.
+    bars() { tm capture-pane -p -t "$session" | grep -c '^\[[#-]*\] Copy File No: '; }
+    keys Enter
+    wait_for "Copy File No: 2 of $count"
+    sleep 0.5
+    [ "$(bars)" -eq 1 ] || fail "the line wrapped in $columns columns"
+    tm resize-window -t "$session" -x 32
+    wait_for "Copy File No: 4 of $count"
+    before=$(bars)
+    wait_for "Copy File No: 5 of $count"
+    [ "$(bars)" -eq "$before" ] || fail "the line wrapped in 32 columns"
+    tm capture-pane -p -t "$session" | grep -q '^\[[#-]*\] Copy File No: 5 of 6 *$' ||
+      fail "the line was not fitted to 32 columns" ;;
   signal)
     keys Enter
     wait_for "Copy File No: 2 of $count"
-    kill -TERM "$(pgrep -P "$(tmux display -p -t "$session" '#{pane_pid}')")"
+    kill -TERM "$(pgrep -P "$(tm display -p -t "$session" '#{pane_pid}')")"
     ended 143
     screen | grep -qx "TTY isig icanon echo" || fail "the terminal was left in another mode"
     leftovers=$(ls -A "$target" | grep '^\.') && fail "left behind: $leftovers"
     echo "PASSED: terminal $scenario"; exit 0 ;;
   failures)
     keys Enter
-    wait_for "Fehler: 3 of 11 files could not be copied:"
-    for line in "unreadable.jpg: Permission denied" "$long: File name too long" "big_3.bin: No space left on device"; do
+    wait_for "Fehler: 5 of 13 files could not be copied:"
+    for line in "unreadable.jpg: Permission denied" "$long: File name too long" "big_3.bin: No space left on device" \
+      'x\x1B[2J\x1B[Hy.jpg: Permission denied' 'f\xFFo.jpg: Permission denied'; do
       screen | grep -qxF -- "$line" || fail "no line: $line"
     done
     wait_for "[O]K (Enter: OK)"
@@ -182,9 +247,17 @@ case $scenario in
   *) keys Enter ;;
 esac
 ended
-wait_for "Target folder: $newtarget/"
+case $scenario in
+  output-file | output-pipe)
+    # The questions were asked on the terminal; the output holds the progress
+    # as plain lines and the target's path, nothing else.
+    [ "$(head -n 1 "$work/log")" = "Progress........." ] && grep -qx "Copy File No: [1-6] of $count" "$work/log" &&
+      [ "$(tail -n 1 "$work/log")" = "Target folder: $target/" ] && ! grep -q $'\r\|\e\|Folder\|?!' "$work/log" ||
+      fail "the output: $(cat -A "$work/log")" ;;
+  *) wait_for "Target folder: $shown_target/" ;;
+esac
 [ "$(ls "$newtarget")" = "$expected" ] || fail "the target holds $(ls "$newtarget")"
-grep -qx "TargetPath=$newtarget/" "$settings" || fail "the target was not remembered"
+grep -qxF "TargetPath=$newtarget/" "$settings" || fail "the target was not remembered"
 grep -qxF "SourcePath=$source/" "$settings" || fail "the source was not remembered byte for byte"
 # tools/screenshots.sh shows this run in the README.
 [ -n "${TAVRO_SCREEN_TEXT:-}" ] && screen >"$TAVRO_SCREEN_TEXT"

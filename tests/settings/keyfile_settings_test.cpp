@@ -12,7 +12,7 @@ namespace {
 
 std::string Read(const char* name) {
   char buffer[270];
-  ReadFolderSetting(name, buffer, kDefaultFolder);
+  ReadFolderSetting(name, buffer, DefaultFolder());
   return buffer;
 }
 
@@ -21,7 +21,7 @@ TEST(SettingsFile, AFileThatCannotBeParsedGivesTheDefaults) {
   store::PutText("SourcePath", "/ok/");
   std::string file = std::string(getenv("XDG_CONFIG_HOME")) + "Tavro/settings.ini";
   testfs::WriteFile(file, std::string("\x01\x02[[[not a key file\n\xff\xfe", 22));
-  EXPECT_EQ(Read("SourcePath"), "/");
+  EXPECT_EQ(Read("SourcePath"), DefaultFolder());
   // Writing replaces the broken file with a good one.
   WriteFolderSetting("SourcePath", "/photos/");
   EXPECT_EQ(Read("SourcePath"), "/photos/");
@@ -33,7 +33,7 @@ TEST(SettingsFile, APipeInItsPlaceCountsAsAbsentAndHoldsNothingUp) {
   std::string folder = std::string(getenv("XDG_CONFIG_HOME")) + "Tavro/";
   testfs::MakeFolder(folder);
   testfs::MakeSystemEntry(folder, "settings.ini");  // a pipe nobody writes to
-  EXPECT_EQ(Read("SourcePath"), "/");
+  EXPECT_EQ(Read("SourcePath"), DefaultFolder());
   WriteFolderSetting("SourcePath", "/photos/");
   EXPECT_EQ(Read("SourcePath"), "/photos/");
   store::Clear();
@@ -61,7 +61,7 @@ TEST(SettingsFile, WithoutAPlaceToStoreNothingIsWrittenAndTheDefaultStays) {
   std::string config = getenv("XDG_CONFIG_HOME");
   testfs::WriteFile(config + "Tavro", "a file where the folder should be");
   WriteFolderSetting("SourcePath", "/x/");
-  EXPECT_EQ(Read("SourcePath"), "/");
+  EXPECT_EQ(Read("SourcePath"), DefaultFolder());
   testfs::RemoveTree(config + "Tavro");
 }
 

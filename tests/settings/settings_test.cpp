@@ -25,14 +25,14 @@ class FolderSettings : public ::testing::Test {
   std::string Read(const char* name) {
     char buffer[kFolderSize];
     memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(ReadFolderSetting(name, buffer, kDefaultFolder), buffer);
+    EXPECT_EQ(ReadFolderSetting(name, buffer, DefaultFolder()), buffer);
     return buffer;
   }
 };
 
 TEST_F(FolderSettings, AFirstRunGivesTheDefault) {
-  EXPECT_EQ(Read("SourcePath"), kDefaultFolder);
-  EXPECT_EQ(Read("TargetPath"), kDefaultFolder);
+  EXPECT_EQ(Read("SourcePath"), DefaultFolder());
+  EXPECT_EQ(Read("TargetPath"), DefaultFolder());
 }
 
 TEST_F(FolderSettings, AWrittenFolderReadsBackExactly) {
@@ -46,14 +46,14 @@ TEST_F(FolderSettings, AWrittenFolderReadsBackExactly) {
   ASSERT_TRUE(store::Stored("SourcePath", &stored));
   EXPECT_EQ(stored, source);
   // Writing one value leaves the other alone.
-  WriteFolderSetting("SourcePath", kDefaultFolder);
+  WriteFolderSetting("SourcePath", DefaultFolder());
   EXPECT_EQ(Read("TargetPath"), odd);
   testfs::RemoveTree(source);
 }
 
 TEST_F(FolderSettings, AnOversizedValueGivesTheDefaultNotAFolderCutShort) {
   store::PutText("TargetPath", std::string(300, 'a') + testfs::kSeparator);
-  EXPECT_EQ(Read("TargetPath"), kDefaultFolder);
+  EXPECT_EQ(Read("TargetPath"), DefaultFolder());
   store::PutText("TargetPath", std::string(268, 'a') + testfs::kSeparator);  // fits exactly
   EXPECT_EQ(Read("TargetPath"), std::string(268, 'a') + testfs::kSeparator);
 }
@@ -70,7 +70,7 @@ TEST_F(FolderSettings, ARunCancelledInTheTargetBrowserStoresOnlyTheSource) {
   EXPECT_EQ(stored, "remembered target");
   // The browsers opened on what was stored before.
   EXPECT_EQ(script::EventsStartingWith("choose|"),
-            (std::vector<std::string>{std::string("choose|Auswahl Quell Verzeichnis |") + kDefaultFolder + "|source",
+            (std::vector<std::string>{std::string("choose|Auswahl Quell Verzeichnis |") + DefaultFolder() + "|source",
                                       "choose|Auswahl Ziel Verzeichnis |remembered target|target"}));
   testfs::RemoveTree(source);
 }

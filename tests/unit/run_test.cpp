@@ -69,7 +69,7 @@ TEST_F(RunSequence, StartsFromTheRememberedFoldersOrTheDefault) {
   script::AnswerFolders({{false, ""}});
   Run();
   EXPECT_EQ(script::Events(),
-            Strings{std::string("choose|Auswahl Quell Verzeichnis |") + kDefaultFolder + "|source"});
+            Strings{std::string("choose|Auswahl Quell Verzeichnis |") + DefaultFolder() + "|source"});
 
   script::Reset();
   script::StoreSetting("SourcePath", source_);
