@@ -124,8 +124,12 @@ seed_settings() {
 # Waits until the file holds the text (a fixed string), for as long as the
 # run takes: false only when the run has ended without showing it.
 wait_text() {
-  while ! grep -qaF -- "$2" "$1" 2>/dev/null; do
-    grep -qaF "EXIT=" "$1" 2>/dev/null && { echo "never shown: $2" >&2; return 1; }
+  until grep -qaF -- "$2" "$1" 2>/dev/null; do
+    if grep -qaF "EXIT=" "$1" 2>/dev/null; then
+      grep -qaF -- "$2" "$1" && return 0  # both came at once
+      echo "never shown: $2" >&2
+      return 1
+    fi
     sleep 0.02
   done
 }
