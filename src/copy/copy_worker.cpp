@@ -27,6 +27,7 @@ FileError CopyOne(unsigned sequence, const FileEntry& entry, const char* name) {
 void CopyWorker(void* dialog) {
   SetProgressRange(dialog, 0, ProgressHighBound(FileCount));
   RemoveLeftoverCopies(TargetFolder);
+  ReadAheadFolder(SourceFolder, [] { return CopyRunning == 1; });
   unsigned sequence = 0, copied = 0;
   ForEachListedFile([&](const FileEntry& entry, const char* name) {
     // The stop test comes before each file; a stop never interrupts a copy.

@@ -98,6 +98,11 @@ typedef bool (*ReplaceCheck)(const FileIdentity& existing, const char* name);
 // opened is not read. Answers kNoError or the reason; the source is never
 // changed.
 FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck mayReplace);
+// Asks the system to bring the folder's ordinary files into memory in the
+// order they lie on the disk, ahead of a copy that takes them in another
+// order. Only a hint: nothing is reported, nothing of the files changes, and
+// it ends early once keepGoing answers false.
+void ReadAheadFolder(const char* folder, bool (*keepGoing)());
 // Puts every copy made into the folder so far on its disk, before the run
 // says it is done; kNoError, or the first error the system reports for them.
 FileError FlushCopies(const char* folder);

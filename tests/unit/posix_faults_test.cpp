@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -251,6 +252,11 @@ class FileSystems : public ::testing::Test {
     devices_.push_back(loop);
     return Mount(name, "mount.exfat-fuse " + loop);
   }
+  std::string Ext4(const std::string& name) {
+    std::string image = work_ + name + ".img";
+    if (system(("truncate -s 16M " + image + " && mkfs.ext4 -q " + image).c_str()) != 0) ADD_FAILURE();
+    return Mount(name, "mount -o loop " + image);
+  }
   std::string View(const std::string& name, const std::string& folder, const std::string& mode) {
     return Mount(name, "/usr/bin/python3 " TAVRO_FUSE_VIEW " " + mode + " '" + folder + "'");
   }
@@ -345,6 +351,43 @@ TEST_F(FileSystems, NoSourceFileIsLostThroughAViewWithNumbersOfItsOwn) {
     Strings told = script::EventsStartingWith("message|Fehler|");
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find(test.told), std::string::npos) << told[0];
+  }
+}
+
+// Reading ahead brings files that have left memory back, and changes nothing:
+// no access time, no wait on a pipe, no link followed.
+TEST_F(FileSystems, ReadingAheadBringsTheSourceBackAndChangesNothing) {
+  std::string source = Ext4("disk");
+  Photos(source, 1, 20);
+  ASSERT_EQ(mkfifo((source + "pipe").c_str(), 0644), 0);
+  ASSERT_EQ(symlink((source + "pipe").c_str(), (source + "link").c_str()), 0);
+  sync();
+  // How many photos are in memory (looked at without reading, which would
+  // bring them in); each is sent out of it after the look.
+  auto inMemory = [&] {
+    int found = 0;
+    for (int i = 1; i <= 20; i++) {
+      int fd = open((source + "img_" + std::to_string(i) + ".jpg").c_str(), O_RDONLY | O_NOATIME);
+      void* map = mmap(nullptr, 1, PROT_READ, MAP_SHARED, fd, 0);
+      unsigned char page = 0;
+      EXPECT_EQ(mincore(map, 1, &page), 0);
+      found += page & 1;
+      munmap(map, 1);
+      posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+      close(fd);
+    }
+    return found;
+  };
+  inMemory();
+  ReadAheadFolder(source.c_str(), [] { return false; });
+  EXPECT_EQ(inMemory(), 0);
+  ReadAheadFolder(source.c_str(), [] { return true; });
+  usleep(500000);  // the reads were only asked for
+  EXPECT_EQ(inMemory(), 20);
+  for (int i = 1; i <= 20; i++) {
+    struct stat photo;
+    ASSERT_EQ(stat((source + "img_" + std::to_string(i) + ".jpg").c_str(), &photo), 0);
+    EXPECT_EQ(photo.st_atime, testfs::UnixTime(2024, 1, 1, 0, 0, 0));
   }
 }
 
