@@ -13,6 +13,22 @@ namespace {
 // a share or a view of the source, under whatever name.
 bool MayReplace(const FileIdentity& existing, const char* name) { return !MayBeListedFile(existing, name); }
 
+bool KeepCopying() { return CopyRunning == 1; }
+
+// The copy takes the files in date order, which on a disk is a random one:
+// where they have left memory, the source is read ahead in its disk order
+// first. It is looked at before the first copy and every kLookEvery files,
+// and read ahead at most once a quarter of the list, so a source larger than
+// memory is not read over and over.
+constexpr unsigned kLookEvery = 1024;
+unsigned NextReadAhead;
+
+void KeepSourceAhead(unsigned sequence, const char* source) {
+  if (sequence % kLookEvery != 0 || sequence < NextReadAhead || IsFileInMemory(source)) return;
+  ReadAheadFolder(SourceFolder, KeepCopying);
+  NextReadAhead = sequence + static_cast<unsigned>(FileCount) / 4;
+}
+
 // Copies one listed file under its new name. Paths that do not fit their
 // buffers are never cut short: the file is not copied.
 FileError CopyOne(unsigned sequence, const FileEntry& entry, const char* name) {
@@ -20,6 +36,7 @@ FileError CopyOne(unsigned sequence, const FileEntry& entry, const char* name) {
   if (!FormatText(source, sizeof source, "%s%s", SourceFolder, name) ||
       !ComposeTargetName(target, sizeof target, sequence, entry.stamp, name))
     return kNameTooLong;
+  KeepSourceAhead(sequence, source);
   return CopyWholeFile(source, target, MayReplace);
 }
 }  // namespace
@@ -27,7 +44,7 @@ FileError CopyOne(unsigned sequence, const FileEntry& entry, const char* name) {
 void CopyWorker(void* dialog) {
   SetProgressRange(dialog, 0, ProgressHighBound(FileCount));
   RemoveLeftoverCopies(TargetFolder);
-  ReadAheadFolder(SourceFolder, [] { return CopyRunning == 1; });
+  NextReadAhead = 0;
   unsigned sequence = 0, copied = 0;
   ForEachListedFile([&](const FileEntry& entry, const char* name) {
     // The stop test comes before each file; a stop never interrupts a copy.

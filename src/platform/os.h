@@ -103,6 +103,9 @@ FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck may
 // order. Only a hint: nothing is reported, nothing of the files changes, and
 // it ends early once keepGoing answers false.
 void ReadAheadFolder(const char* folder, bool (*keepGoing)());
+// Whether the start of the file is in memory; true where the system cannot
+// tell.
+bool IsFileInMemory(const char* path);
 // Puts every copy made into the folder so far on its disk, before the run
 // says it is done; kNoError, or the first error the system reports for them.
 FileError FlushCopies(const char* folder);

@@ -43,20 +43,24 @@ int OpenForReading(int folder, const char* name) {
   return fd;
 }
 
-// Whether a sample of the batch shows files not in memory. Where the system
-// cannot say (no RWF_NOWAIT on this file system), nothing is read ahead.
+// Whether the start of the open file is out of memory. Where the system
+// cannot say (no RWF_NOWAIT on this file system), it counts as in memory, so
+// nothing is read ahead.
+bool OutOfMemory(int fd) {
+  char byte;
+  struct iovec vector = {&byte, 1};
+  return preadv2(fd, &vector, 1, 0, RWF_NOWAIT) < 0 && errno == EAGAIN;
+}
+
+// Whether a sample of the batch shows files out of memory.
 bool BatchIsOnTheDisk(int folder, const Batch& batch) {
   size_t step = std::max<size_t>(batch.count / kSamples, 1);
   for (size_t i = 0; i < batch.count; i += step) {
     int fd = OpenForReading(folder, batch.names + batch.entries[i].name);
     if (fd < 0) continue;
-    char byte;
-    struct iovec vector = {&byte, 1};
-    ssize_t got = preadv2(fd, &vector, 1, 0, RWF_NOWAIT);
-    int error = errno;
+    bool out = OutOfMemory(fd);
     close(fd);
-    if (got < 0 && error == EAGAIN) return true;
-    if (got < 0 && error == EOPNOTSUPP) return false;
+    if (out) return true;
   }
   return false;
 }
@@ -114,4 +118,12 @@ void ReadAheadFolder(const char* folder, bool (*keepGoing)()) {
   if (listing) closedir(listing);
   free(batch.entries);
   free(batch.names);
+}
+
+bool IsFileInMemory(const char* path) {
+  int fd = OpenForReading(AT_FDCWD, path);
+  if (fd < 0) return true;
+  bool out = OutOfMemory(fd);
+  close(fd);
+  return !out;
 }
