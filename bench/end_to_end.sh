@@ -20,7 +20,10 @@
 # round. The tools: `find -maxdepth 1 -type f -printf` of the three times and
 # the name, and `cp --preserve=mode,timestamps` into a new folder followed by
 # `sync -f` on it, since the program puts its copies on the disk before it
-# ends (both after `sync`). Memory: the peak resident size
+# ends (both after `sync`, with every file's content in memory;
+# BENCH_CACHE=cold empties the system's cache before each copy instead, and
+# lets cp find the folder's entries in memory, as the program's scan leaves
+# them: the copies from the disk). Memory: the peak resident size
 # of the whole process (/usr/bin/time), beyond that of the empty run, per
 # file, less the names' own bytes. Medians are printed with the spread
 # (smallest and largest of the rounds).
@@ -43,8 +46,10 @@ large_mb=${4:-256}
 rounds=${5:-5}
 fronts=${6:-terminal gtk}
 copying=${BENCH_COPY:-yes}
+cache=${BENCH_CACHE:-warm}
 filesystem=${BENCH_FS:-image}
 [ "$(id -u)" -eq 0 ] || filesystem=folder
+[ "$cache" = warm ] || [ "$(id -u)" -eq 0 ] || { echo "BENCH_CACHE=cold needs root"; exit 1; }
 [ -x "$program" ] || { echo "build it first: cmake --preset linux && cmake --build --preset linux"; exit 1; }
 for tool in tmux perl xdotool xev /usr/bin/time bc; do
   command -v "$tool" >/dev/null || { echo "missing: $tool (tools/install-deps.sh installs it)"; exit 1; }
@@ -115,10 +120,19 @@ make_files() {
 # next round starts.
 copies=0
 # Two syncs: the first may leave what a loop device wrote into its file.
-fresh_target() { copies=$((copies + 1)); target=$data/out/$copies; mkdir -p "$target"; sync; sync; }
+fresh_target() {
+  copies=$((copies + 1)); target=$data/out/$copies; mkdir -p "$target"; sync; sync
+  [ "$cache" = warm ] || echo 3 >/proc/sys/vm/drop_caches
+}
 seed_settings() {
   rm -rf "$work/run"; mkdir -p "$work/run/config/Tavro"
   printf '[Tavro]\nSourcePath=%s/\nTargetPath=%s/\n' "$1" "$target" >"$work/run/config/Tavro/settings.ini"
+  # A file browser that opens nothing, so the run ends without a box where
+  # none is installed.
+  mkdir -p "$work/run/data/applications"
+  printf '[Desktop Entry]\nType=Application\nName=None\nExec=true %%f\nMimeType=inode/directory;\n' \
+    >"$work/run/data/applications/tavro-bench-browser.desktop"
+  printf '[Default Applications]\ninode/directory=tavro-bench-browser.desktop\n' >"$work/run/config/mimeapps.list"
 }
 
 # Waits until the file holds the text (a fixed string), for as long as the
@@ -147,7 +161,7 @@ run_terminal() {
   fresh_target; seed_settings "$source"
   tmux new-session -d -s "$session" -x 200 -y 50 \
     "while [ ! -e $work/run/go ]; do sleep 0.02; done;
-     env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME=$work/run/config /usr/bin/time -f %M -o $work/run/peak $program;
+     env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME=$work/run/config XDG_DATA_HOME=$work/run/data /usr/bin/time -f %M -o $work/run/peak $program;
      echo EXIT=\$?; sleep 600"
   # Every chunk of output the terminal gets, with the time it came (no '%':
   # tmux passes the command through strftime).
@@ -192,7 +206,7 @@ run_gtk() {
     >"$work/run/maps" &
   helpers+=("-$!")
   sleep 0.2
-  XDG_CONFIG_HOME=$work/run/config /usr/bin/time -f %M -o "$work/run/peak" "$program" \
+  XDG_CONFIG_HOME=$work/run/config XDG_DATA_HOME=$work/run/data /usr/bin/time -f %M -o "$work/run/peak" "$program" \
     >"$work/run/log" 2>&1 </dev/null &
   pid=$!
   window=$(find_window '^Auswahl Quell Verzeichnis $') || return 1
@@ -222,8 +236,9 @@ shapes="small"
 make_files "$data/empty" 0 0
 make_files "$data/small" "$small" 1024
 [ "$large" -gt 0 ] && make_files "$data/large" "$large" $((large_mb << 20))
-# Every folder read once before the first round, so that no run reads from the disk.
-for shape in $shapes; do find "$data/$shape" -maxdepth 1 -type f -printf '%T@ %A@ %B@ %f\n' >/dev/null; done
+# Every folder read once, its files' content included, before the first
+# round, so that no run reads from the disk (unless BENCH_CACHE=cold).
+for shape in $shapes; do find "$data/$shape" -maxdepth 1 -type f -exec cat {} + >/dev/null; done
 # And each front end started once, so that its first run does not load what
 # the others find loaded.
 for front in $fronts; do fresh_target; "run_$front" "$data/empty" >"$work/row" || exit 1; done
@@ -239,6 +254,7 @@ measure() {
   found=$(seconds find "$data/$shape" -maxdepth 1 -type f -printf '%T@ %A@ %B@ %f\n')
   if [ "$copying" = yes ]; then
     fresh_target
+    [ "$cache" = warm ] || find "$data/$shape" -maxdepth 1 -type f -printf '%T@ %A@ %B@ %f\n' >/dev/null
     copied=$(seconds sh -c 'cp --preserve=mode,timestamps -r "$1/." "$2" && sync -f "$2"' cp "$data/$shape" "$target")
   fi
   if [ $((round % 2)) -eq 1 ]; then
