@@ -134,10 +134,5 @@ FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck may
 // Every copy was flushed before it got its name.
 FileError FlushCopies(const char*) { return FlushErrorForTests(); }
 
-// Not measured on Windows, where the system's cache manager reads ahead on
-// its own: the copy reads each file as it comes.
-void ReadAheadFolder(const char*, bool (*)()) {}
-bool IsFileInMemory(const char*) { return true; }
-
 // Windows names no unnamed files: there is no route to take away.
 void SetNoLinkRoutesForTests(bool) {}
