@@ -102,7 +102,6 @@ void ReadAheadFolder(const char* folder, bool (*keepGoing)()) {
   if (listing == nullptr && fd >= 0) close(fd);
   bool going = batch.entries != nullptr && batch.names != nullptr && listing != nullptr;
   while (going) {
-    errno = 0;
     struct dirent* entry = readdir(listing);
     size_t length = entry ? strlen(entry->d_name) + 1 : 0;
     bool full = batch.count == kBatchEntries || batch.used + length > kBatchNames;
