@@ -18,20 +18,11 @@
 #include "block_faults.h"
 #include "os.h"
 #include "posix_identity.h"
+#include "posix_source.h"
 #include "posix_temporary.h"
 #include "test_hooks.h"
 
 namespace {
-// Opens the source for reading without blocking, since a pipe put in its
-// place would hold the copy for ever, and without touching its access time
-// where that is allowed.
-int OpenSource(const char* path) {
-  const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
-  int fd = open(path, flags | O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = open(path, flags);
-  return fd;
-}
-
 // The folder part of a path, with its separator ("./" for a bare name).
 bool FolderOf(const char* path, char* folder, size_t size) {
   const char* slash = strrchr(path, '/');
@@ -261,7 +252,7 @@ FileError PlaceCopy(int fd, const char* folder, char* temporary, size_t size, co
 FileError CopyWholeFile(const char* source, const char* target, ReplaceCheck mayReplace) {
   char folder[PATH_MAX], temporary[PATH_MAX];
   if (!FolderOf(target, folder, sizeof folder)) return kNameTooLong;
-  int from = OpenSource(source);
+  int from = OpenSourceAt(AT_FDCWD, source);
   if (from < 0) return errno;
   FileError error = kNoError;
   int to = -1;

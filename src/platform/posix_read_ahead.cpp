@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "os.h"
+#include "posix_source.h"
 
 namespace {
 constexpr size_t kBatchNames = 1 << 20;   // bytes of names sorted at a time
@@ -34,14 +35,9 @@ struct Batch {
   size_t count, used;
 };
 
-// Opens a listed file as the copy does (never a pipe's wait, never the access
-// time), but no link: a link's file may lie anywhere.
-int OpenForReading(int folder, const char* name) {
-  const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
-  int fd = openat(folder, name, flags | O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = openat(folder, name, flags);
-  return fd;
-}
+// Opens a listed file as the copy does, but no link: a link's file may lie
+// anywhere.
+int OpenForReading(int folder, const char* name) { return OpenSourceAt(folder, name, O_NOFOLLOW); }
 
 // Whether the start of the open file is out of memory. Where the system
 // cannot say (no RWF_NOWAIT on this file system), it counts as in memory, so
